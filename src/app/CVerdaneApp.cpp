@@ -1,0 +1,51 @@
+#include "app/CVerdaneApp.h"
+
+#include "common/Prompt.h"
+#include "ui/ApplicationSetup.h"
+#include "ui/CVerdaneDlg.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <curl/curl.h>
+
+namespace verdane {
+
+namespace {
+
+// VERDANE_FAIL_NETWORK_INIT lets the tests see how a failed start-up looks.
+bool startNetwork()
+{
+    if (qEnvironmentVariableIsSet("VERDANE_FAIL_NETWORK_INIT"))
+        return false;
+    return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+}
+
+} // namespace
+
+int CVerdaneApp::run(int argc, char** argv)
+{
+    prepareProcess();
+    QApplication app(argc, argv);
+    prepareApplication(app);
+    InitInstance();
+    return 0;
+}
+
+bool CVerdaneApp::InitInstance()
+{
+    // The network library is set up once, before any thread exists.
+    if (!startNetwork()) {
+        askUser(nullptr, QFileInfo(QCoreApplication::applicationFilePath()).baseName(),
+                QStringLiteral("Windows 套接字初始化失败。"), PromptButtons::Ok);
+        return false;
+    }
+    {
+        CVerdaneDlg dialog;
+        dialog.DoModal();
+    }
+    curl_global_cleanup();
+    return false;
+}
+
+} // namespace verdane

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace verdane {
+
+// Hands programs and web pages to the desktop. Fire and forget: nothing waits
+// for the started program and a failure stays silent.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Starts the program at a full path, without arguments.
+    virtual void openProgram(const QString& path) = 0;
+    // Shows a web address in the browser program of the build.
+    virtual void openWebPage(const QString& address) = 0;
+};
+
+// Installs the process's shell (not owned); nullptr restores the real one.
+void installShell(Shell* replacement);
+Shell& shell();
+
+} // namespace verdane

@@ -1,0 +1,383 @@
+#include "ui/CVerdaneDlg.h"
+
+#include "common/ContentServer.h"
+#include "common/Shell.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CWebPanel.h"
+#include "ui/ClickLabel.h"
+#include "ui/DialogUnits.h"
+#include "ui/skin/Bitmaps.h"
+#include "ui/skin/CSkinButton.h"
+#include "ui/skin/CSkinMusicButton.h"
+
+#include <QApplication>
+#include <QBitmap>
+#include <QCloseEvent>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+#include <QSystemTrayIcon>
+#include <QWindow>
+
+namespace verdane {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Nalo Zarn地图发布器");
+
+struct LabelSpec {
+    int id;
+    QRect rect;
+    const char16_t* text;
+    bool reportsClicks;
+};
+
+struct ButtonSpec {
+    int id;
+    QRect rect;
+    unsigned int image;
+};
+
+const QColor kTextBackground(5, 5, 5);
+
+void colourLabel(QWidget* label, const QColor& text, bool transparent)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Text, text);
+    if (!transparent)
+        palette.setColor(QPalette::Window, kTextBackground);
+    label->setPalette(palette);
+    label->setAutoFillBackground(false);
+}
+
+} // namespace
+
+CVerdaneDlg::CVerdaneDlg(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("102"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFixedSize(603, 428);
+}
+
+CVerdaneDlg::~CVerdaneDlg()
+{
+    removeTrayIcon();
+}
+
+int CVerdaneDlg::DoModal()
+{
+    OnInitDialog();
+    return exec();
+}
+
+void CVerdaneDlg::OnInitDialog()
+{
+    if (initialised_)
+        return;
+    initialised_ = true;
+
+    createTemplateControls();
+    createTitleButtons();
+
+    background_ = loadBitmap(129);
+    downloadedMark_ = loadBitmap(1038);
+    backBuffer_ = QPixmap(size());
+    backBuffer_.fill(Qt::black);
+    resetBackBuffer();
+    applyShape();
+
+    createWindowMenu();
+    setWindowIcon(programIcon());
+
+    createLaunchAndCategoryButtons();
+    createWebPanels();
+    createTrayIcon();
+    setWindowTitle(kTitle);
+
+    control<QLineEdit>(1014)->setText(QStringLiteral("1"));
+    for (int id = 3005; id <= 3010; ++id) {
+        auto* button = control<CSkinMusicButton>(id);
+        button->selected = false;
+        button->update();
+    }
+    webPanel(23)->hide();
+    control<CSkinMusicButton>(3006)->selected = true;
+    applyControlColours();
+}
+
+CWebPanel* CVerdaneDlg::webPanel(int id) const
+{
+    return control<CWebPanel>(id);
+}
+
+void CVerdaneDlg::resetBackBuffer()
+{
+    QPainter painter(&backBuffer_);
+    painter.drawPixmap(0, 0, background_);
+}
+
+void CVerdaneDlg::createTemplateControls()
+{
+    const LabelSpec labels[] = {
+        {1008, dluRect9pt(118, 202, 57, 10), u"", false},
+        {1009, dluRect9pt(181, 201, 21, 10), u"当前第", false},
+        {1010, dluRect9pt(230, 201, 9, 10), u"页", false},
+        {1011, dluRect9pt(248, 201, 22, 10), u"上一页", true},
+        {1012, dluRect9pt(279, 200, 34, 10), u"下一页", true},
+        {1013, dluRect9pt(246, 227, 92, 10), u"访问 Nalo Zarn 官方主页", true},
+        {1015, dluRect9pt(9, 226, 105, 10), u"版本 V.1.0.0", false},
+        {1029, dluRect9pt(115, 226, 49, 11), u"检查更新", true},
+        {1016, dluRect9pt(133, 79, 161, 11), u"", true},
+        {1018, dluRect9pt(133, 116, 161, 11), u"", true},
+        {1020, dluRect9pt(133, 153, 161, 11), u"", true},
+        {1017, dluRect9pt(133, 92, 161, 11), u"", true},
+        {1019, dluRect9pt(133, 129, 161, 11), u"", true},
+        {1021, dluRect9pt(133, 165, 161, 11), u"", true},
+        {1063, dluRect9pt(285, 94, 15, 10), u"日志", true},
+        {1064, dluRect9pt(285, 125, 15, 10), u"日志", true},
+        {1065, dluRect9pt(285, 161, 15, 10), u"日志", true},
+    };
+    for (const LabelSpec& spec : labels) {
+        const QString text = QString::fromUtf16(spec.text);
+        QLabel* label = spec.reportsClicks ? new ClickLabel(text, this) : new QLabel(text, this);
+        label->setObjectName(QString::number(spec.id));
+        label->setGeometry(spec.rect);
+    }
+
+    const int downloadButtonTops[] = {84, 120, 155};
+    for (int row = 0; row < 3; ++row) {
+        auto* button = new ClickLabel({}, this);
+        button->setObjectName(QString::number(1022 + row));
+        button->setGeometry(dluRect9pt(305, downloadButtonTops[row], 30, 13));
+        button->setPixmap(loadBitmap(151));
+        button->setScaledContents(true);
+    }
+
+    auto* pageEdit = new QLineEdit(this);
+    pageEdit->setObjectName(QStringLiteral("1014"));
+    pageEdit->setGeometry(dluRect9pt(205, 199, 21, 12));
+    pageEdit->setReadOnly(true);
+    pageEdit->setAlignment(Qt::AlignCenter);
+    pageEdit->setValidator(new QIntValidator(pageEdit));
+    pageEdit->setFocusPolicy(Qt::NoFocus);
+
+    for (int id : {1029, 1013, 1063, 1064, 1065})
+        control(id)->setCursor(linkCursor());
+    connect(control<ClickLabel>(1013), &ClickLabel::clicked, this,
+            [] { shell().openWebPage(homePageAddress()); });
+}
+
+void CVerdaneDlg::createTitleButtons()
+{
+    const ButtonSpec buttons[] = {
+        {1, dluRect9pt(305, 0, 17, 16), 136},
+        {2, dluRect9pt(327, 0, 16, 16), 138},
+        {1030, dluRect9pt(278, 0, 18, 15), 152},
+    };
+    for (const ButtonSpec& spec : buttons) {
+        auto* button = new CSkinButton(this);
+        button->setObjectName(QString::number(spec.id));
+        button->setGeometry(spec.rect);
+        button->SetButtonImage(spec.image);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(control<CSkinButton>(1), &CSkinButton::clicked, this, &QWidget::showMinimized);
+    connect(control<CSkinButton>(2), &CSkinButton::clicked, this, &CVerdaneDlg::reject);
+}
+
+void CVerdaneDlg::createLaunchAndCategoryButtons()
+{
+    const ButtonSpec launchButtons[] = {
+        {3000, pixelRect(11, 111, 162, 159), 140}, {3001, pixelRect(11, 159, 162, 214), 141},
+        {3002, pixelRect(11, 214, 162, 269), 143}, {3003, pixelRect(11, 269, 162, 324), 142},
+        {3004, pixelRect(11, 324, 162, 379), 139},
+    };
+    for (const ButtonSpec& spec : launchButtons) {
+        auto* button = new CSkinButton(this);
+        button->setObjectName(QString::number(spec.id));
+        button->setGeometry(spec.rect);
+        button->SetButtonImage(spec.image);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->show();
+    }
+    const ButtonSpec categoryButtons[] = {
+        {3005, pixelRect(181, 22, 244, 109), 148}, {3006, pixelRect(244, 22, 307, 109), 146},
+        {3007, pixelRect(307, 22, 370, 109), 144}, {3008, pixelRect(370, 22, 433, 109), 147},
+        {3009, pixelRect(433, 22, 496, 109), 149}, {3010, pixelRect(496, 22, 559, 109), 145},
+    };
+    for (const ButtonSpec& spec : categoryButtons) {
+        auto* button = new CSkinMusicButton(this);
+        button->setObjectName(QString::number(spec.id));
+        button->setGeometry(spec.rect);
+        button->SetButtonImage(spec.image);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->show();
+    }
+}
+
+void CVerdaneDlg::createWebPanels()
+{
+    const QRect pictureRects[] = {pixelRect(170, 135, 220, 180), pixelRect(170, 200, 220, 245),
+                                  pixelRect(170, 265, 220, 310)};
+    for (int row = 0; row < 3; ++row) {
+        auto* panel = new CWebPanel(20 + row, this);
+        panel->setGeometry(pictureRects[row]);
+        panel->SetPageUrl(fileServerIndexAddress());
+        panel->MoveBrowser(-10, -15);
+        panel->hide();
+        panel->SetActive(true);
+    }
+    auto* pagePanel = new CWebPanel(23, this);
+    pagePanel->setGeometry(pixelRect(161, 110, 582, 370));
+    pagePanel->SetPageUrl(gameSectionAddress());
+    pagePanel->show();
+    pagePanel->SetActive(true);
+}
+
+void CVerdaneDlg::createTrayIcon()
+{
+    trayMenu_ = new QMenu(QStringLiteral("托盘菜单"), this);
+    trayMenu_->setObjectName(QStringLiteral("135"));
+    QAction* show = trayMenu_->addAction(QStringLiteral("显示主界面"));
+    show->setObjectName(QStringLiteral("1066"));
+    trayMenu_->addSeparator();
+    QAction* quit = trayMenu_->addAction(QStringLiteral("退出"));
+    quit->setObjectName(QStringLiteral("1067"));
+    connect(show, &QAction::triggered, this, &CVerdaneDlg::restoreFromTray);
+    connect(quit, &QAction::triggered, this, &CVerdaneDlg::quitFromTray);
+
+    tray_ = new QSystemTrayIcon(programIcon(), this);
+    tray_->setToolTip(kTitle);
+    tray_->setContextMenu(trayMenu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+        if (why == QSystemTrayIcon::DoubleClick)
+            restoreFromTray();
+    });
+    tray_->show();
+}
+
+void CVerdaneDlg::createWindowMenu()
+{
+    windowMenu_ = new QMenu(this);
+    windowMenu_->addAction(QStringLiteral("最小化(&N)"), this, &QWidget::showMinimized);
+    windowMenu_->addAction(QStringLiteral("关闭(&C)"), this, &QWidget::close);
+    windowMenu_->addSeparator();
+    QAction* about = windowMenu_->addAction(QStringLiteral("关于 Verdane(&A)..."));
+    connect(about, &QAction::triggered, this, &CVerdaneDlg::showAbout);
+
+    auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(shortcut, &QShortcut::activated, this,
+            [this] { windowMenu_->popup(mapToGlobal(QPoint(0, 0))); });
+}
+
+void CVerdaneDlg::applyControlColours()
+{
+    for (int id : {1008, 1009, 1010, 1011, 1012, 1013, 1015, 1029})
+        colourLabel(control(id), QColor(41, 107, 163), false);
+    for (int id : {1016, 1018, 1020})
+        colourLabel(control(id), QColor(198, 140, 0), false);
+    for (int id : {1017, 1019, 1021})
+        colourLabel(control(id), QColor(229, 228, 225), false);
+    for (int id : {1063, 1064, 1065})
+        colourLabel(control(id), QColor(48, 100, 165), true);
+}
+
+void CVerdaneDlg::applyShape()
+{
+    if (background_.isNull())
+        return;
+    const QImage mask =
+        background_.toImage().createMaskFromColor(qRgb(255, 0, 255), Qt::MaskOutColor);
+    setMask(QBitmap::fromImage(mask));
+}
+
+void CVerdaneDlg::removeTrayIcon()
+{
+    if (tray_ != nullptr)
+        tray_->hide();
+}
+
+void CVerdaneDlg::showAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CVerdaneDlg::restoreFromTray()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CVerdaneDlg::quitFromTray()
+{
+    removeTrayIcon();
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void CVerdaneDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, backBuffer_);
+}
+
+void CVerdaneDlg::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    // Pressing the background moves the window, as a caption would.
+    if (windowHandle() != nullptr && windowHandle()->startSystemMove())
+        return;
+    draggingByHand_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void CVerdaneDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (draggingByHand_ && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - dragOffset_);
+}
+
+void CVerdaneDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    draggingByHand_ = false;
+    QDialog::mouseReleaseEvent(event);
+}
+
+void CVerdaneDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the default button, which minimises.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        control<CSkinButton>(1)->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CVerdaneDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    windowMenu_->popup(event->globalPos());
+}
+
+void CVerdaneDlg::closeEvent(QCloseEvent* event)
+{
+    removeTrayIcon();
+    QDialog::closeEvent(event);
+}
+
+void CVerdaneDlg::reject()
+{
+    removeTrayIcon();
+    QDialog::reject();
+}
+
+} // namespace verdane

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+#include <QPoint>
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace verdane {
+
+class CWebPanel;
+
+// The program's only top-level window: a borderless dialog shaped by its
+// background image, with the catalogue page, the launch buttons and a tray icon.
+class CVerdaneDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CVerdaneDlg(QWidget* parent = nullptr);
+    ~CVerdaneDlg() override;
+
+    // Initialises the window (as a dialog's initialisation does) and runs it modally.
+    int DoModal();
+    void OnInitDialog();
+
+    // Controls are found by their resource number (the object name).
+    template <typename T = QWidget> T* control(int id) const
+    {
+        return findChild<T*>(QString::number(id));
+    }
+    CWebPanel* webPanel(int id) const;
+
+    // The page view draws into this picture; painting copies it to the screen.
+    QPixmap& backBuffer() { return backBuffer_; }
+    void resetBackBuffer();
+
+    QSystemTrayIcon* trayIcon() const { return tray_; }
+    QMenu* trayMenu() const { return trayMenu_; }
+    QMenu* windowMenu() const { return windowMenu_; }
+
+public Q_SLOTS:
+    void showAbout();
+    void restoreFromTray();
+    void quitFromTray();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void createTemplateControls();
+    void createTitleButtons();
+    void createLaunchAndCategoryButtons();
+    void createWebPanels();
+    void createTrayIcon();
+    void createWindowMenu();
+    void applyControlColours();
+    void applyShape();
+    void removeTrayIcon();
+
+    QPixmap background_;
+    QPixmap downloadedMark_;
+    QPixmap backBuffer_;
+    QSystemTrayIcon* tray_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QPoint dragOffset_;
+    bool draggingByHand_ = false;
+    bool initialised_ = false;
+};
+
+} // namespace verdane

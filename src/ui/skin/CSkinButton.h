@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QPixmap>
+
+namespace verdane {
+
+// A button drawn from a strip of five equal frames side by side
+// (normal, hover, pressed, focus, disabled). Clicks reach the owner as clicked().
+class CSkinButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit CSkinButton(QWidget* parent = nullptr);
+
+    // The strip is the bitmap resource with this number; returns whether it loaded.
+    bool SetButtonImage(unsigned int resourceId, bool extra = false);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    // Which of the five frames stands for the current state.
+    virtual int currentFrame() const;
+    void paintFrame(int frame);
+
+private:
+    QPixmap strip_;
+    bool hovered_ = false;
+};
+
+} // namespace verdane

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QLabel>
+
+namespace verdane {
+
+// A clickable item of a group (the path settings' left column): drawn framed
+// while `selected`; the owner sets and clears the flag and repaints.
+class CSkinGroupStatic : public QLabel {
+    Q_OBJECT
+public:
+    explicit CSkinGroupStatic(const QString& text, QWidget* parent = nullptr);
+
+    bool selected = false;
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+} // namespace verdane
