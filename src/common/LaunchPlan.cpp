@@ -17,9 +17,11 @@ bool isWindowsProgram(const QString& path)
     return file.read(2) == "MZ";
 }
 
-QString winePrefixOf(const QString& path)
+namespace {
+
+QString prefixAbove(const QString& filePath)
 {
-    QDir dir = QFileInfo(path).absoluteDir();
+    QDir dir = QFileInfo(filePath).absoluteDir();
     while (!dir.isRoot()) {
         if (dir.dirName() == u"drive_c") {
             dir.cdUp();
@@ -29,6 +31,20 @@ QString winePrefixOf(const QString& path)
             break;
     }
     return {};
+}
+
+} // namespace
+
+QString winePrefixOf(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString prefix = prefixAbove(info.absoluteFilePath());
+    if (!prefix.isEmpty())
+        return prefix;
+    // A file picked through a prefix's dosdevices/c: link (or any other link)
+    // names no drive_c; the folder it really lives in does.
+    const QString real = info.canonicalFilePath();
+    return real.isEmpty() ? QString() : prefixAbove(real);
 }
 
 LaunchPlan planLaunch(const QString& path, const QString& wineProgram)

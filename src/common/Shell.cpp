@@ -16,7 +16,8 @@ class DetachedShell final : public Shell {
 public:
     void openProgram(const QString& path) override
     {
-        const LaunchPlan plan = planLaunch(path, QStandardPaths::findExecutable(QStringLiteral("wine")));
+        const LaunchPlan plan =
+            planLaunch(path, QStandardPaths::findExecutable(QStringLiteral("wine")));
         if (!plan.startable)
             return;
         QProcess process;
@@ -35,7 +36,11 @@ public:
     void openWebPage(const QString& address) override
     {
         QProcess process;
-        process.setProgram(qEnvironmentVariable("VERDANE_BROWSER", QStringLiteral(VERDANE_BROWSER)));
+        // An exported but empty VERDANE_BROWSER must not leave pages with no browser.
+        QString browser = qEnvironmentVariable("VERDANE_BROWSER");
+        if (browser.isEmpty())
+            browser = QStringLiteral(VERDANE_BROWSER);
+        process.setProgram(browser);
         process.setArguments({address});
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+namespace verdane {
+
+// One of the five programs the main window starts: a fixed row of the table
+// below, never changed at run time.
+struct LaunchTarget {
+    int index;
+    QString displayName;
+    // The file name a stored path must contain, and the file the search looks for.
+    QString executableName;
+    // Subkey of the program key whose ClientPath holds the full path.
+    QString subkey;
+    // Item of the path settings dialog: 1043 + index.
+    int settingsItemId;
+    // Button of the main window; the buttons do not follow the table order.
+    int launchButtonId;
+    // Pairs of "display text|pattern|", the list ended by one more "|".
+    QString fileFilter;
+    QString fileDialogTitle;
+
+    // The full settings key, e.g. "Software\NaloSoft\Verdane\War3".
+    QString settingsKey() const;
+    // A stored path is usable when it holds the executable name anywhere,
+    // letter case included (war3.exe is not War3.exe).
+    bool isUsablePath(const QString& path) const;
+};
+
+inline constexpr int launchTargetCount = 5;
+inline constexpr int firstLaunchButtonId = 3000;
+inline constexpr int firstSettingsItemId = 1043;
+
+// The table in index order.
+const std::array<LaunchTarget, launchTargetCount>& launchTargets();
+// nullptr outside 0..4.
+const LaunchTarget* launchTargetAt(int index);
+// nullptr for any id but the five launch buttons.
+const LaunchTarget* launchTargetForButton(int buttonId);
+
+} // namespace verdane

@@ -1,0 +1,156 @@
+#include "settings/SettingsStore.h"
+
+#include "common/Cp936.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSettings>
+#include <QStringList>
+
+#include <sys/stat.h>
+
+#include <optional>
+
+namespace verdane {
+
+namespace {
+
+// Values of this many bytes (code page 936) or more never read back.
+constexpr qsizetype tooLongBytes = 260;
+
+// QSettings objects on different threads share one cached copy of each file
+// and write it back on sync; one lock keeps a reader from seeing a write half
+// done and two writers from merging over each other.
+QMutex& settingsMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+QSettings::Format settingsFormat()
+{
+    return QSettings::NativeFormat;
+}
+
+QString organisation()
+{
+    return QStringLiteral("NaloSoft");
+}
+
+QString application()
+{
+    return QStringLiteral("Verdane");
+}
+
+// "Software\NaloSoft\Verdane\War3" with "ClientPath" becomes "War3/ClientPath";
+// the program key's own values stay at the top. Keys outside the program key
+// and names that would be read as groups have no place in the file.
+std::optional<QString> settingName(const QString& key, const QString& valueName)
+{
+    static const QStringList program = programKey().split(u'\\');
+    QStringList parts = key.split(u'\\', Qt::SkipEmptyParts);
+    if (parts.size() < program.size())
+        return std::nullopt;
+    for (qsizetype i = 0; i < program.size(); ++i) {
+        // Key names in the registry never cared about letter case.
+        if (parts[i].compare(program[i], Qt::CaseInsensitive) != 0)
+            return std::nullopt;
+    }
+    parts.remove(0, program.size());
+    parts.append(valueName);
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part.contains(u'/') || part.contains(u'\\'))
+            return std::nullopt;
+    }
+    return parts.join(u'/');
+}
+
+// Identifies the file a path names: a replacement through a temporary file
+// and rename always brings a new inode.
+struct FileIdentity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity identityOf(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {true, info.st_dev, info.st_ino};
+}
+
+} // namespace
+
+QString programKey()
+{
+    return QStringLiteral("Software\\NaloSoft\\Verdane");
+}
+
+QString programSubkey(const QString& subkey)
+{
+    return programKey() + u'\\' + subkey;
+}
+
+QString SettingsStore::ReadSetting(SettingsRoot root, const QString& key, const QString& valueName)
+{
+    static_cast<void>(root); // one root only: the file stands for it
+    const std::optional<QString> name = settingName(key, valueName);
+    if (!name)
+        return {};
+    QMutexLocker lock(&settingsMutex());
+    // A fresh object per read sees what another process wrote meanwhile.
+    const QSettings settings(settingsFormat(), QSettings::UserScope, organisation(), application());
+    const QVariant value = settings.value(*name);
+    if (value.typeId() != QMetaType::QString)
+        return {};
+    QString text = value.toString();
+    if (cp936Length(text) >= tooLongBytes)
+        return {};
+    return text;
+}
+
+bool SettingsStore::WriteSetting(SettingsRoot root, const QString& key, const QString& valueName,
+                                 const QString& text)
+{
+    static_cast<void>(root);
+    const std::optional<QString> name = settingName(key, valueName);
+    if (!name)
+        return false;
+    QMutexLocker lock(&settingsMutex());
+    QSettings settings(settingsFormat(), QSettings::UserScope, organisation(), application());
+    // Only the user's own file is written; machine-wide values stay untouched.
+    settings.setFallbacksEnabled(false);
+    settings.setAtomicSyncRequired(true);
+    const QString file = settings.fileName();
+    QDir().mkpath(QFileInfo(file).absolutePath());
+
+    const FileIdentity before = identityOf(file);
+    const bool hadValue = settings.contains(*name);
+    const QVariant oldValue = settings.value(*name);
+    settings.setValue(*name, text);
+    settings.sync();
+
+    // QSettings keeps a format error of the old file as its status and then
+    // hides a failed write behind it, so the file itself must show the write.
+    const FileIdentity after = identityOf(file);
+    const bool stored =
+        settings.status() != QSettings::AccessError && after.exists && after != before;
+    if (!stored) {
+        // QSettings caches the file per process and would hand the unstored
+        // value to the next reader (and write it later); put the old one back.
+        if (hadValue)
+            settings.setValue(*name, oldValue);
+        else
+            settings.remove(*name);
+    }
+    return stored;
+}
+
+} // namespace verdane

@@ -1,0 +1,46 @@
+#include "settings/ui/Launcher.h"
+
+#include "common/Prompt.h"
+#include "common/Shell.h"
+#include "settings/LaunchTarget.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsStore.h"
+
+#include <QWidget>
+
+namespace verdane {
+
+void Launcher::StartTarget(QWidget* owner, int buttonId)
+{
+    const LaunchTarget* target = launchTargetForButton(buttonId);
+    if (target == nullptr)
+        return;
+
+    SettingsStore store;
+    const QString key = target->settingsKey();
+    const QString stored = store.ReadSetting(SettingsRoot::LocalMachine, key, clientPathValue());
+    if (target->isUsablePath(stored)) {
+        shell().openProgram(stored);
+        return;
+    }
+
+    showNotice(QStringLiteral("启动平台失败！\r\n请检查设置的平台启动程序路径是否正确。"), owner);
+    FileDialogRequest request;
+    request.title = target->fileDialogTitle;
+    request.initialName = target->executableName;
+    request.defaultSuffix = QStringLiteral("exe");
+    request.filter = target->fileFilter;
+    request.mustExist = true;
+    const QString chosen = askOpenFile(request, owner);
+    if (chosen.isEmpty())
+        return;
+
+    // The user picked this file: it starts even when it cannot be stored (or
+    // is too long to read back), instead of silently starting nothing.
+    QString path;
+    if (store.WriteSetting(SettingsRoot::LocalMachine, key, clientPathValue(), chosen))
+        path = store.ReadSetting(SettingsRoot::LocalMachine, key, clientPathValue());
+    shell().openProgram(path.isEmpty() ? chosen : path);
+}
+
+} // namespace verdane
