@@ -19,6 +19,9 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void mousePressEvent(QMouseEvent* event) override;
 };
 
 } // namespace verdane

@@ -1,0 +1,119 @@
+#include "ui/skin/CSkinButton.h"
+
+#include "ui/skin/Bitmaps.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace verdane {
+
+namespace {
+
+constexpr int kFrames = 5;
+enum Frame { Normal = 0, Hover = 1, Pressed = 2, Focus = 3, Disabled = 4 };
+
+QColor captionColour(int frame)
+{
+    switch (frame) {
+    case Hover:
+        return QColor(255, 255, 255);
+    case Pressed:
+        return QColor(246, 206, 104);
+    case Disabled:
+        return QColor(112, 114, 118);
+    default:
+        return QColor(229, 228, 225);
+    }
+}
+
+} // namespace
+
+CSkinButton::CSkinButton(QWidget* parent)
+    : QAbstractButton(parent)
+{
+}
+
+bool CSkinButton::SetButtonImage(unsigned int resourceId, bool extra)
+{
+    Q_UNUSED(extra); // kept for the callers; no image set needs it
+    QPixmap strip = loadBitmap(resourceId);
+    if (strip.isNull() || strip.width() < kFrames) {
+        return false;
+    }
+    strip_ = std::move(strip);
+    updateGeometry();
+    update();
+    return true;
+}
+
+QSize CSkinButton::sizeHint() const
+{
+    if (!strip_.isNull()) {
+        return {strip_.width() / kFrames, strip_.height()};
+    }
+    const QSize text = fontMetrics().size(Qt::TextShowMnemonic, this->text());
+    return text + QSize(16, 8);
+}
+
+void CSkinButton::paintEvent(QPaintEvent* /*event*/)
+{
+    paintFrame(currentFrame());
+}
+
+void CSkinButton::enterEvent(QEnterEvent* event)
+{
+    hovered_ = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void CSkinButton::leaveEvent(QEvent* event)
+{
+    hovered_ = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+int CSkinButton::currentFrame() const
+{
+    if (!isEnabled()) {
+        return Disabled;
+    }
+    if (isDown()) {
+        return Pressed;
+    }
+    if (hovered_) {
+        return Hover;
+    }
+    // Like the style's focus rectangle: only once the keyboard has moved the focus.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        return Focus;
+    }
+    return Normal;
+}
+
+void CSkinButton::paintFrame(int frame)
+{
+    QPainter painter(this);
+    if (strip_.isNull()) {
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       QPalette::ButtonText));
+        painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
+        return;
+    }
+    frame = std::clamp(frame, 0, kFrames - 1);
+    const int frameWidth = strip_.width() / kFrames;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(rect(), strip_, QRect(frame * frameWidth, 0, frameWidth, strip_.height()));
+    if (!text().isEmpty()) {
+        // Dialog buttons share one plain strip; their captions go on top.
+        const QRect area = frame == Pressed ? rect().translated(1, 1) : rect();
+        painter.setPen(QColor(0, 0, 0, 170));
+        painter.drawText(area.translated(1, 1), Qt::AlignCenter | Qt::TextShowMnemonic, text());
+        painter.setPen(captionColour(frame));
+        painter.drawText(area, Qt::AlignCenter | Qt::TextShowMnemonic, text());
+    }
+}
+
+} // namespace verdane
