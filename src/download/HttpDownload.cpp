@@ -1,0 +1,259 @@
+#include "download/HttpDownload.h"
+
+#include <QLoggingCategory>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <curl/curl.h>
+#include <fcntl.h>
+
+#include <chrono>
+#include <memory>
+
+namespace verdane {
+
+namespace {
+
+// The two traces of a failed download ("sss": no answer, "444": no local
+// file). Off by default; QT_LOGGING_RULES="verdane.download.debug=true" shows them.
+Q_LOGGING_CATEGORY(lcDownload, "verdane.download", QtWarningMsg)
+
+constexpr long kBlockSize = 16384;
+// The body is pushed towards the disk in windows of this size while it
+// arrives, so that the sync before the rename has only the last one to wait for.
+constexpr qint64 kWriteBackWindow = qint64(8) << 20;
+
+__extension__ typedef unsigned __int128 WideCount;
+
+using Clock = std::chrono::steady_clock;
+
+struct Transfer {
+    CURL* curl = nullptr;
+    Clock::duration stallLimit{};
+    Clock::time_point lastByte = Clock::now();
+    curl_off_t lastCount = 0;
+    QSaveFile file;
+    bool bodyStarted = false;
+    DownloadFailure failure = DownloadFailure::None;
+    qint64 expected = 0;
+    qint64 received = 0;
+    qint64 writtenBack = 0;
+    int lastPercent = -1;
+    const HttpDownload::Progress* progress = nullptr;
+};
+
+long responseStatus(CURL* curl)
+{
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    return status;
+}
+
+// Once the final answer's headers are in: refuse anything but 2xx before a
+// byte of it is stored, then open the temporary file beside the target.
+bool startBody(Transfer& transfer)
+{
+    transfer.bodyStarted = true;
+    const long status = responseStatus(transfer.curl);
+    if (status < 200 || status > 299) {
+        transfer.failure = DownloadFailure::Status;
+        return false;
+    }
+    curl_off_t length = -1;
+    if (curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+        length > 0)
+        transfer.expected = static_cast<qint64>(length);
+    if (!transfer.file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        qCDebug(lcDownload, "444");
+        transfer.failure = DownloadFailure::CreateFile;
+        return false;
+    }
+    return true;
+}
+
+// Runs on the download thread inside curl_easy_perform, once per block read.
+size_t storeBlock(char* data, size_t size, size_t count, void* user)
+{
+    auto* transfer = static_cast<Transfer*>(user);
+    if (!transfer->bodyStarted && !startBody(*transfer))
+        return 0;
+    const auto bytes = static_cast<qint64>(size * count);
+    if (transfer->file.write(data, bytes) != bytes) {
+        transfer->failure = DownloadFailure::Write;
+        return 0;
+    }
+    transfer->received += bytes;
+    if (transfer->received - transfer->writtenBack >= kWriteBackWindow) {
+        // Starts the write-out only; errors show up at the sync of the commit.
+        ::sync_file_range(transfer->file.handle(), transfer->writtenBack,
+                          transfer->received - transfer->writtenBack, SYNC_FILE_RANGE_WRITE);
+        transfer->writtenBack = transfer->received;
+    }
+    if (transfer->expected > 0 && *transfer->progress) {
+        const int percent = DownloadPercent(transfer->received, transfer->expected);
+        if (percent != transfer->lastPercent) {
+            transfer->lastPercent = percent;
+            (*transfer->progress)(percent);
+        }
+    }
+    return size * count;
+}
+
+// Runs on the download thread inside curl_easy_perform, about once a second
+// while nothing arrives and after every read: ends a transfer that has had no
+// byte for the stall limit, whether it waits for the answer or for the body.
+int watchForStall(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t)
+{
+    auto* transfer = static_cast<Transfer*>(user);
+    const Clock::time_point now = Clock::now();
+    if (received != transfer->lastCount) {
+        transfer->lastCount = received;
+        transfer->lastByte = now;
+        return 0;
+    }
+    return now - transfer->lastByte >= transfer->stallLimit ? 1 : 0;
+}
+
+QByteArray agentName()
+{
+    const auto now = Clock::now().time_since_epoch();
+    const long milliseconds =
+        static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return "Agent" + QByteArray::number(milliseconds);
+}
+
+// Spaces and non-ASCII characters of the link go percent-encoded on the wire.
+QByteArray wireAddress(const QString& url)
+{
+    const QUrl parsed(url, QUrl::TolerantMode);
+    const QString scheme = parsed.scheme().toLower();
+    if (!parsed.isValid() || parsed.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
+        return {};
+    return parsed.toEncoded();
+}
+
+} // namespace
+
+HttpDownload::HttpDownload(Progress progress, DownloadLimits limits)
+    : progress_(std::move(progress))
+    , limits_(limits)
+{
+}
+
+QString HttpDownload::failureMessage() const
+{
+    switch (failure_) {
+    case DownloadFailure::Session:
+        return QStringLiteral("Internet连接错误!");
+    case DownloadFailure::Read:
+        return QStringLiteral("读文件出错!");
+    default:
+        return {};
+    }
+}
+
+int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
+{
+    failure_ = DownloadFailure::None;
+    httpStatus_ = 0;
+    expected_ = 0;
+    received_ = 0;
+
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+    curl_slist* lines = nullptr;
+    for (const char* line : {"Accept: */*", "Cache-Control: no-cache", "Pragma: no-cache"}) {
+        curl_slist* extended = curl_slist_append(lines, line);
+        if (extended == nullptr) {
+            curl_slist_free_all(lines);
+            lines = nullptr;
+            break;
+        }
+        lines = extended;
+    }
+    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(lines, curl_slist_free_all);
+    if (!curl || !headers) {
+        failure_ = DownloadFailure::Session;
+        return -1;
+    }
+    const QByteArray address = wireAddress(url);
+    if (address.isEmpty()) {
+        qCDebug(lcDownload, "sss");
+        failure_ = DownloadFailure::Address;
+        return -1;
+    }
+    const QByteArray agent = agentName();
+
+    Transfer transfer;
+    transfer.curl = curl.get();
+    transfer.file.setFileName(localPath);
+    transfer.progress = &progress_;
+    transfer.stallLimit = std::chrono::seconds(limits_.stallSeconds);
+
+    CURL* handle = curl.get();
+    curl_easy_setopt(handle, CURLOPT_URL, address.constData());
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.constData());
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(limits_.maxRedirects));
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT,
+                     static_cast<long>(limits_.connectTimeoutSeconds));
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, watchForStall);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kBlockSize);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, storeBlock);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+
+    const CURLcode code = curl_easy_perform(handle);
+    httpStatus_ = responseStatus(handle);
+    if (code == CURLE_OK) {
+        // A body of 0 bytes never reached storeBlock.
+        if (!transfer.bodyStarted)
+            startBody(transfer);
+        if (transfer.failure == DownloadFailure::None) {
+            if (transfer.expected > 0 && transfer.received != transfer.expected)
+                transfer.failure = DownloadFailure::Read;
+            else if (!transfer.file.commit())
+                transfer.failure = DownloadFailure::Write;
+        }
+    } else if (transfer.failure == DownloadFailure::None) {
+        transfer.failure = transfer.bodyStarted ? DownloadFailure::Read : DownloadFailure::Connect;
+        if (transfer.failure == DownloadFailure::Connect)
+            qCDebug(lcDownload, "sss");
+    }
+    failure_ = transfer.failure;
+    expected_ = transfer.expected;
+    received_ = transfer.received;
+    if (failure_ != DownloadFailure::None) {
+        transfer.file.cancelWriting();
+        return -1;
+    }
+    return 0;
+}
+
+int DownloadPercent(qint64 received, qint64 expected)
+{
+    if (expected <= 0 || received <= 0)
+        return 0;
+    if (received >= expected)
+        return 100;
+    // received * 100 overflows 64 bits from about 92 PB on: 128-bit product.
+    const auto percent = static_cast<WideCount>(received) * 100 / static_cast<WideCount>(expected);
+    return static_cast<int>(percent);
+}
+
+int ProgressBarPosition(int percent)
+{
+    return 4 * percent;
+}
+
+QString DownloadStatusText(int percent)
+{
+    return QStringLiteral("下载状态：已接收数据%1%").arg(percent);
+}
+
+} // namespace verdane

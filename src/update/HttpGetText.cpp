@@ -1,0 +1,99 @@
+#include "update/HttpGetText.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace verdane {
+
+namespace {
+
+constexpr qsizetype kMaxBody = 1 << 20;
+constexpr long kConnectTimeoutMs = 3000;
+constexpr long kStallSeconds = 5;
+constexpr long kTotalTimeoutMs = 10000;
+
+struct Fetch {
+    CURL* curl = nullptr;
+    QByteArray body;
+};
+
+// Runs on the calling thread inside curl_easy_perform.
+size_t collectBody(char* data, size_t size, size_t count, void* user)
+{
+    auto* fetch = static_cast<Fetch*>(user);
+    long status = 0;
+    curl_easy_getinfo(fetch->curl, CURLINFO_RESPONSE_CODE, &status);
+    const size_t bytes = size * count;
+    // Any other status: the body is not read at all.
+    if (status != 200 || fetch->body.size() + static_cast<qsizetype>(bytes) > kMaxBody)
+        return 0;
+    fetch->body.append(data, static_cast<qsizetype>(bytes));
+    return bytes;
+}
+
+bool namesPort(const QString& server)
+{
+    const qsizetype colon = server.lastIndexOf(u':');
+    if (colon < 0 || colon < server.lastIndexOf(u']') || colon + 1 == server.size())
+        return false;
+    for (qsizetype i = colon + 1; i < server.size(); ++i) {
+        if (!server.at(i).isDigit())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ServerAndPath SplitServerAndPath(const QString& url)
+{
+    const qsizetype doubleSlash = url.indexOf(QStringLiteral("//"));
+    const qsizetype slash = url.indexOf(u'/', doubleSlash + 2);
+    ServerAndPath result;
+    result.server = slash < 0 ? url : url.left(slash);
+    result.path = url;
+    if (!result.server.isEmpty())
+        result.path.remove(result.server);
+    result.server.remove(QStringLiteral("http://"));
+    return result;
+}
+
+QByteArray HttpGetText(const QString& url, quint16 port)
+{
+    ServerAndPath target = SplitServerAndPath(url);
+    // What is left of a scheme other than http (https://, ftp://...) is refused.
+    if (target.server.isEmpty() || target.server.contains(QStringLiteral("://")))
+        return {};
+    if (!namesPort(target.server))
+        target.server += u':' + QString::number(port);
+    if (!target.path.startsWith(u'/'))
+        target.path.prepend(u'/');
+    const QByteArray address = "http://" + target.server.toUtf8() + target.path.toUtf8();
+
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+    if (!curl)
+        return {};
+    Fetch fetch;
+    fetch.curl = curl.get();
+    CURL* handle = curl.get();
+    curl_easy_setopt(handle, CURLOPT_URL, address.constData());
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, "My_Session");
+    curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, kTotalTimeoutMs);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collectBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &fetch);
+    if (curl_easy_perform(handle) != CURLE_OK)
+        return {};
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    return status == 200 ? fetch.body : QByteArray();
+}
+
+} // namespace verdane

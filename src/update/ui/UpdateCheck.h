@@ -1,0 +1,28 @@
+#pragma once
+
+class QWidget;
+
+namespace verdane {
+
+// The version check against the update server and the hand-over to the
+// updater beside the program. Runs on the UI thread and blocks it for the
+// fetch, which is bounded to a few seconds.
+class UpdateCheck {
+public:
+    // Results of CheckForUpdate.
+    static constexpr int UpToDate = 0; // installed version equals the server's
+    static constexpr int Offered = 1;  // they differ: the question was shown
+    // No version could be read (server unreachable, other status than 200,
+    // empty body): nothing was shown, and the link must not claim "up to date".
+    static constexpr int NoVersion = -1;
+
+    // Fetches the version file and compares it with Curr_Version. When they
+    // differ and the user agrees: writes Update and UpdateType, starts
+    // NaloUpdate.exe and closes mainWindow once control returns to the event loop.
+    int CheckForUpdate(QWidget* mainWindow);
+
+    // The "检查更新" link: the same check, and a notice when already up to date.
+    void OnCheckUpdateLink(QWidget* mainWindow);
+};
+
+} // namespace verdane
