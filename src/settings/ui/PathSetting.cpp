@@ -1,0 +1,419 @@
+#include "settings/ui/PathSetting.h"
+
+#include "common/Prompt.h"
+#include "search/FixedDrives.h"
+#include "search/ui/CSearchPlat.h"
+#include "settings/DownloadFolders.h"
+#include "settings/LaunchTarget.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsStore.h"
+#include "ui/DialogUnits.h"
+#include "ui/skin/Bitmaps.h"
+#include "ui/skin/CSkinButton.h"
+#include "ui/skin/CSkinGroupStatic.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace verdane {
+
+namespace {
+
+constexpr SettingsRoot Root = SettingsRoot::LocalMachine;
+constexpr int MapsItem = static_cast<int>(DownloadFolder::Maps);
+constexpr int ToolsItem = static_cast<int>(DownloadFolder::Tools);
+constexpr unsigned int SmallButtonImage = 1054;
+constexpr unsigned int BottomButtonImage = 1055;
+// Right edges of the two columns of frames, and the room kept before them.
+constexpr int LeftFramesRight = 175;
+constexpr int RightFramesRight = 495;
+constexpr int TextMargin = 4;
+
+QString targetKey(int index)
+{
+    return launchTargets()[static_cast<std::size_t>(index)].settingsKey();
+}
+
+QString toolsKey()
+{
+    return programSubkey(toolsSubkey());
+}
+
+// The name the file system gives the file at this path, or empty when there is
+// no file there. A folder that ignores letter case answers for war3.exe with
+// the name on disk, which is what the name check must see.
+QString foundFileName(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    const QString wanted = info.fileName();
+    const QStringList entries =
+        info.dir().entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (entries.contains(wanted))
+        return wanted;
+    for (const QString& entry : entries) {
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return wanted;
+}
+
+// The folder a save dialog's answer lies in: the path cut before its last "/".
+QString folderOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0)
+        return {};
+    // The top folder itself; an empty text would read as "not set".
+    if (slash == 0)
+        return QStringLiteral("/");
+    return path.left(slash);
+}
+
+// The font narrowed so that the text takes at most `room` pixels. The stand-in
+// text font has wider Latin letters than the half-width ones the hints were
+// laid out for, which would push the longest hint across its frame.
+QFont fittedFont(QFont font, const QString& text, int room)
+{
+    const int width = QFontMetrics(font).horizontalAdvance(text);
+    if (width > room && !text.isEmpty())
+        font.setLetterSpacing(QFont::AbsoluteSpacing,
+                              static_cast<qreal>(room - width) / static_cast<qreal>(text.size()));
+    return font;
+}
+
+} // namespace
+
+PathSetting::PathSetting(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint)
+    , textFont_(QStringList{QStringLiteral("Noto Serif CJK SC"), QStringLiteral("serif")}, 9)
+    , titleFont_(QStringList{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("sans-serif")})
+    , framePen_(Qt::black, 1, Qt::SolidLine)
+{
+    setObjectName(QStringLiteral("153"));
+    setWindowTitle(QStringLiteral("对战平台及游戏设置"));
+    setFont(
+        QFont(QStringList{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("sans-serif")}, 8));
+    setFixedSize(dluRect8pt(0, 0, 343, 204).size());
+    titleFont_.setPixelSize(12);
+    titleFont_.setWeight(QFont::Bold);
+
+    // The controls of the template, in its order (which is also the tab order).
+    const auto makeButton = [this](int id, const QString& text, QRect rect) {
+        auto* button = new CSkinButton(this);
+        button->setObjectName(QString::number(id));
+        button->setText(text);
+        button->setGeometry(rect);
+        return button;
+    };
+    apply_ = makeButton(1, QStringLiteral("应用"), dluRect8pt(286, 183, 50, 14));
+    cancel_ = makeButton(2, QStringLiteral("取消"), dluRect8pt(229, 183, 50, 14));
+    confirm_ = makeButton(1039, QStringLiteral("确定"), dluRect8pt(178, 183, 45, 14));
+    browseExecutable_ = makeButton(1052, QStringLiteral("浏览"), dluRect8pt(254, 76, 26, 15));
+    search_ = makeButton(1050, QStringLiteral("搜索"), dluRect8pt(291, 76, 26, 15));
+    browseFolder_ = makeButton(1053, QStringLiteral("浏览"), dluRect8pt(291, 157, 26, 15));
+
+    const auto makeEdit = [this](int id, QRect rect) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QString::number(id));
+        edit->setGeometry(rect);
+        return edit;
+    };
+    executablePath_ = makeEdit(1056, dluRect8pt(141, 53, 178, 15));
+    downloadPath_ = makeEdit(1057, dluRect8pt(141, 137, 178, 15));
+
+    // The items on the left, in client pixels: the five targets, then the two folders.
+    const auto makeItem = [this](int id, const QString& text, QRect rect) {
+        auto* item = new CSkinGroupStatic(text, this);
+        item->setObjectName(QString::number(id));
+        item->setGeometry(rect);
+        item->setCursor(linkCursor());
+        return item;
+    };
+    for (const LaunchTarget& target : launchTargets()) {
+        const int bottom = 56 + 24 * target.index;
+        CSkinGroupStatic* item = makeItem(target.settingsItemId, target.displayName,
+                                          pixelRect(29, bottom - 13, 144, bottom));
+        targetItems_[static_cast<std::size_t>(target.index)] = item;
+        connect(item, &CSkinGroupStatic::clicked, this,
+                [this, index = target.index] { OnSelectTarget(index); });
+    }
+    for (int folder : {MapsItem, ToolsItem}) {
+        const int top = 190 + 24 * folder;
+        CSkinGroupStatic* item =
+            makeItem(firstSettingsItemId + launchTargetCount + folder, downloadFolderLabel(folder),
+                     pixelRect(29, top, 144, top + 13));
+        pathItems_[static_cast<std::size_t>(folder)] = item;
+        connect(item, &CSkinGroupStatic::clicked, this,
+                [this, folder] { OnSelectPathItem(folder); });
+    }
+
+    connect(apply_, &CSkinButton::clicked, this, &PathSetting::OnApply);
+    connect(cancel_, &CSkinButton::clicked, this, &PathSetting::reject);
+    connect(confirm_, &CSkinButton::clicked, this, &PathSetting::OnConfirm);
+    connect(browseExecutable_, &CSkinButton::clicked, this, &PathSetting::OnBrowseExecutable);
+    connect(search_, &CSkinButton::clicked, this, &PathSetting::OnSearch);
+    connect(browseFolder_, &CSkinButton::clicked, this, &PathSetting::OnBrowseFolder);
+}
+
+void PathSetting::SetSearchRoots(const QStringList& roots)
+{
+    searchRoots_ = roots;
+}
+
+void PathSetting::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        OnInitDialog();
+    QDialog::setVisible(visible);
+}
+
+void PathSetting::OnInitDialog()
+{
+    for (CSkinGroupStatic* item : targetItems_) {
+        item->setFont(textFont_);
+        item->selected = false;
+    }
+    for (CSkinGroupStatic* item : pathItems_) {
+        item->setFont(textFont_);
+        item->selected = false;
+    }
+    targetItems_[0]->selected = true;
+    pathItems_[MapsItem]->selected = true;
+    for (CSkinGroupStatic* item : targetItems_)
+        item->update();
+    for (CSkinGroupStatic* item : pathItems_)
+        item->update();
+
+    SettingsStore store;
+    executablePath_->setText(store.ReadSetting(Root, targetKey(0), clientPathValue()));
+    downloadPath_->setText(StoredMapsFolder());
+    browseFolder_->setEnabled(false);
+
+    for (CSkinButton* button : {search_, browseExecutable_, browseFolder_})
+        button->SetButtonImage(SmallButtonImage);
+    for (CSkinButton* button : {apply_, cancel_, confirm_})
+        button->SetButtonImage(BottomButtonImage);
+    // The first control of the template takes the focus, as a new dialog gives it.
+    apply_->setFocus();
+}
+
+int PathSetting::SelectedTarget() const
+{
+    for (std::size_t i = 0; i < targetItems_.size(); ++i) {
+        if (targetItems_[i]->selected)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+bool PathSetting::MapsSelected() const
+{
+    // The first selected item counts, as for the targets.
+    return pathItems_[MapsItem]->selected;
+}
+
+bool PathSetting::ToolsSelected() const
+{
+    return !pathItems_[MapsItem]->selected && pathItems_[ToolsItem]->selected;
+}
+
+QString PathSetting::StoredMapsFolder() const
+{
+    const QString war3 = SettingsStore().ReadSetting(Root, targetKey(0), clientPathValue());
+    return war3.isEmpty() ? QString() : mapsFolderFor(war3);
+}
+
+void PathSetting::OnSelectTarget(int index)
+{
+    SettingsStore store;
+    const QString text = executablePath_->text();
+    const int current = SelectedTarget();
+    // Also for the item already selected: the box must hold what is stored.
+    if (current >= 0 && store.ReadSetting(Root, targetKey(current), clientPathValue()) != text) {
+        showNotice(QStringLiteral("请你先点击“应用”按钮来保存上个修改的地址！"), this);
+        return;
+    }
+    for (std::size_t i = 0; i < targetItems_.size(); ++i) {
+        targetItems_[i]->selected = static_cast<int>(i) == index;
+        targetItems_[i]->update();
+    }
+    executablePath_->setText(store.ReadSetting(Root, targetKey(index), clientPathValue()));
+}
+
+void PathSetting::OnSelectPathItem(int folder)
+{
+    // A hand edit of the folder box is simply replaced: only the tools folder is
+    // ever stored, and "确定" compares it.
+    browseFolder_->setEnabled(folder == ToolsItem);
+    for (std::size_t i = 0; i < pathItems_.size(); ++i) {
+        pathItems_[i]->selected = static_cast<int>(i) == folder;
+        pathItems_[i]->update();
+    }
+    if (folder == MapsItem)
+        downloadPath_->setText(StoredMapsFolder());
+    else
+        downloadPath_->setText(SettingsStore().ReadSetting(Root, toolsKey(), clientPathValue()));
+}
+
+void PathSetting::OnApply()
+{
+    SettingsStore store;
+    const QString path = executablePath_->text();
+    bool saved = true;
+    const int target = SelectedTarget();
+    if (target >= 0) {
+        saved = store.WriteSetting(Root, targetKey(target), clientPathValue(), path);
+        // The maps folder follows the game path as stored; without a "/" (also
+        // when empty) the path gives the bare "/Maps/NaloBox".
+        if (saved && target == 0 && MapsSelected())
+            downloadPath_->setText(mapsFolderFor(path));
+    }
+    // The maps folder is derived, never stored.
+    if (ToolsSelected())
+        saved =
+            store.WriteSetting(Root, toolsKey(), clientPathValue(), downloadPath_->text()) && saved;
+    // A write that did not reach the file is no success: the boxes keep the
+    // texts so that the user can try again or cancel.
+    showNotice(saved ? QStringLiteral("设置成功！")
+                     : QStringLiteral("设置保存失败！请检查配置文件是否可写。"),
+               this);
+}
+
+void PathSetting::OnConfirm()
+{
+    // Only the selected target and the tools folder can hold an unsaved change:
+    // the executable box only ever shows the selected target's path, and
+    // switching targets needs that saved first.
+    SettingsStore store;
+    bool unsaved = false;
+    const int target = SelectedTarget();
+    if (target >= 0)
+        unsaved = store.ReadSetting(Root, targetKey(target), clientPathValue()) !=
+                  executablePath_->text();
+    if (!unsaved && ToolsSelected())
+        unsaved = store.ReadSetting(Root, toolsKey(), clientPathValue()) != downloadPath_->text();
+    if (unsaved) {
+        showNotice(QStringLiteral("请你先点击“应用”按钮来保存地址，在关闭！"), this);
+        return;
+    }
+    accept();
+}
+
+void PathSetting::OnBrowseExecutable()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("请手动设置路径对应程序路径");
+    request.initialName = QStringLiteral("*.exe");
+    request.defaultSuffix = QStringLiteral("exe");
+    request.filter = QStringLiteral("可执行程序 (*.exe)|*.exe|All Files (*.*)|*.*||");
+    request.mustExist = true;
+    const QString chosen = askOpenFile(request, this);
+    if (chosen.isEmpty())
+        return;
+    // Nothing is stored here; "应用" does that.
+    const int target = SelectedTarget();
+    if (target >= 0 &&
+        foundFileName(chosen) == launchTargets()[static_cast<std::size_t>(target)].executableName) {
+        executablePath_->setText(chosen);
+        return;
+    }
+    showNotice(QStringLiteral("没有找到程序默认运行程序，请核对盘符路径！"), this);
+    executablePath_->clear();
+}
+
+void PathSetting::OnBrowseFolder()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("请手动设置文件保存路径");
+    request.initialName = QStringLiteral("NaloZarn");
+    request.filter = QStringLiteral("(*.*)|*.*||");
+    request.mustExist = false;
+    request.confirmOverwrite = true;
+    const QString chosen = askSaveFile(request, this);
+    if (!chosen.isEmpty())
+        downloadPath_->setText(folderOf(chosen));
+}
+
+void PathSetting::OnSearch()
+{
+    const int target = SelectedTarget();
+    CSearchPlat search(searchRoots_ ? *searchRoots_ : ListFixedDrives());
+    search.SetExecutableName(
+        target >= 0 ? launchTargets()[static_cast<std::size_t>(target)].executableName : QString());
+    // Delivered on this thread while the search dialog is still open, which
+    // keeps this one from changing its selection meanwhile.
+    connect(&search, &CSearchPlat::useFoundPath, this, &PathSetting::OnUseFoundPath);
+    search.exec();
+}
+
+void PathSetting::OnUseFoundPath(const QString& path)
+{
+    executablePath_->setText(path);
+    OnApply();
+}
+
+void PathSetting::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the focused button, else the default one, "应用".
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+                       (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
+    if (enter && plain) {
+        auto* focused = qobject_cast<CSkinButton*>(focusWidget());
+        CSkinButton* button = focused != nullptr ? focused : apply_;
+        if (button->isEnabled())
+            button->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void PathSetting::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    // Positions are the top left corner of the text; each text stays inside
+    // the frame it is written in.
+    const auto text = [&painter](const QFont& font, int x, int y, const QColor& colour,
+                                 const QString& s) {
+        const int frameRight = x < LeftFramesRight ? LeftFramesRight : RightFramesRight;
+        const QFont fitted = fittedFont(font, s, frameRight - TextMargin - x);
+        painter.setFont(fitted);
+        painter.setPen(colour);
+        painter.drawText(QPoint(x, y + QFontMetrics(fitted).ascent()), s);
+    };
+    const QColor hint(102, 101, 97);
+    text(textFont_, 190, 26, hint,
+         QStringLiteral("提示：请选择左边的游戏（平台），然后，你可以通过"));
+    text(textFont_, 190, 40, hint, QStringLiteral("“浏览”或者“搜索”来定位各个项目的可执行程序！"));
+    text(textFont_, 190, 172, hint,
+         QStringLiteral("提示：地图下载路径放在war3文件夹的Maps下的NaloBox中,"));
+    text(textFont_, 190, 186, hint,
+         QStringLiteral("工具下载路径在左边的选择项目中可以更改文件下载路径"));
+    text(textFont_, 202, 70, Qt::black, QStringLiteral("1.  游戏可执行文件或快捷方式："));
+    text(textFont_, 202, 204, Qt::black, QStringLiteral("2.  文件或者工具下载地址："));
+    text(titleFont_, 20, 24, Qt::black, QStringLiteral("快速启动设置"));
+    text(titleFont_, 20, 167, Qt::black, QStringLiteral("下载路径设置"));
+
+    // Outlines from the first corner up to, not including, the second.
+    painter.setPen(framePen_);
+    painter.setBrush(Qt::NoBrush);
+    const QRect frames[] = {
+        pixelRect(15, 17, LeftFramesRight, 155), pixelRect(182, 17, RightFramesRight, 155),
+        pixelRect(15, 160, LeftFramesRight, 285), pixelRect(182, 160, RightFramesRight, 285)};
+    for (const QRect& frame : frames) {
+        const QPoint corners[] = {frame.topLeft(), frame.topRight(), frame.bottomRight(),
+                                  frame.bottomLeft()};
+        painter.drawPolygon(corners, int(std::size(corners)));
+    }
+}
+
+} // namespace verdane
