@@ -1,5 +1,6 @@
 #include "app/CVerdaneApp.h"
 
+#include "app/TerminationWatcher.h"
 #include "common/Prompt.h"
 #include "ui/ApplicationSetup.h"
 #include "ui/CVerdaneDlg.h"
@@ -41,8 +42,21 @@ bool CVerdaneApp::InitInstance()
         return false;
     }
     {
+        // Watching from before the window exists also ends a start-up that
+        // waits in a message box (a missing catalogue, the update question).
+        TerminationWatcher watcher;
+        bool terminating = false;
+        CVerdaneDlg* window = nullptr;
+        QObject::connect(&watcher, &TerminationWatcher::terminationRequested, [&] {
+            terminating = true;
+            QApplication::closeAllWindows();
+            if (window != nullptr)
+                QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+        });
         CVerdaneDlg dialog;
-        dialog.DoModal();
+        window = &dialog;
+        if (!terminating)
+            dialog.DoModal();
     }
     curl_global_cleanup();
     return false;

@@ -1,6 +1,15 @@
 #include "ui/CVerdaneDlg.h"
 
+#include "catalogue/MapCatalogue.h"
+#include "catalogue/ui/PageView.h"
 #include "common/ContentServer.h"
+#include "common/Prompt.h"
+#include "download/ui/CLoadDown.h"
+#include "download/ui/DownloadJob.h"
+#include "settings/SettingsStore.h"
+#include "settings/ui/Launcher.h"
+#include "settings/ui/PathSetting.h"
+#include "update/ui/UpdateCheck.h"
 #include "common/Shell.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CWebPanel.h"
@@ -58,6 +67,7 @@ void colourLabel(QWidget* label, const QColor& text, bool transparent)
 
 CVerdaneDlg::CVerdaneDlg(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
+    , catalogue_(std::make_unique<MapCatalogue>())
 {
     setObjectName(QStringLiteral("102"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -68,6 +78,7 @@ CVerdaneDlg::CVerdaneDlg(QWidget* parent)
 CVerdaneDlg::~CVerdaneDlg()
 {
     removeTrayIcon();
+    waitForDownloadWorker();
 }
 
 int CVerdaneDlg::DoModal()
@@ -84,6 +95,8 @@ void CVerdaneDlg::OnInitDialog()
 
     createTemplateControls();
     createTitleButtons();
+    // Runs before the window first shows; an accepted update closes it again.
+    UpdateCheck().CheckForUpdate(this);
 
     background_ = loadBitmap(129);
     downloadedMark_ = loadBitmap(1038);
@@ -94,6 +107,7 @@ void CVerdaneDlg::OnInitDialog()
 
     createWindowMenu();
     setWindowIcon(programIcon());
+    loadDown_ = new CLoadDown(this);
 
     createLaunchAndCategoryButtons();
     createWebPanels();
@@ -107,8 +121,11 @@ void CVerdaneDlg::OnInitDialog()
         button->update();
     }
     webPanel(23)->hide();
-    control<CSkinMusicButton>(3006)->selected = true;
     applyControlColours();
+    pageView_ = new PageView(*this, *catalogue_);
+    pageView_->connectControls();
+    pageView_->showFirstCategory();
+    control<CSkinMusicButton>(3006)->selected = true;
 }
 
 CWebPanel* CVerdaneDlg::webPanel(int id) const
@@ -169,8 +186,14 @@ void CVerdaneDlg::createTemplateControls()
 
     for (int id : {1029, 1013, 1063, 1064, 1065})
         control(id)->setCursor(linkCursor());
+    for (int row = 0; row < 3; ++row) {
+        connect(control<ClickLabel>(1022 + row), &ClickLabel::clicked, this,
+                [this, row] { OnDownloadButton(row); });
+    }
     connect(control<ClickLabel>(1013), &ClickLabel::clicked, this,
             [] { shell().openWebPage(homePageAddress()); });
+    connect(control<ClickLabel>(1029), &ClickLabel::clicked, this,
+            [this] { UpdateCheck().OnCheckUpdateLink(this); });
 }
 
 void CVerdaneDlg::createTitleButtons()
@@ -189,6 +212,8 @@ void CVerdaneDlg::createTitleButtons()
     }
     connect(control<CSkinButton>(1), &CSkinButton::clicked, this, &QWidget::showMinimized);
     connect(control<CSkinButton>(2), &CSkinButton::clicked, this, &CVerdaneDlg::reject);
+    connect(control<CSkinButton>(1030), &CSkinButton::clicked, this,
+            &CVerdaneDlg::openPathSettings);
 }
 
 void CVerdaneDlg::createLaunchAndCategoryButtons()
@@ -205,6 +230,8 @@ void CVerdaneDlg::createLaunchAndCategoryButtons()
         button->SetButtonImage(spec.image);
         button->setFocusPolicy(Qt::NoFocus);
         button->show();
+        const int id = spec.id;
+        connect(button, &CSkinButton::clicked, this, [this, id] { Launcher().StartTarget(this, id); });
     }
     const ButtonSpec categoryButtons[] = {
         {3005, pixelRect(181, 22, 244, 109), 148}, {3006, pixelRect(244, 22, 307, 109), 146},
@@ -292,15 +319,74 @@ void CVerdaneDlg::applyShape()
 {
     if (background_.isNull())
         return;
-    const QImage mask =
-        background_.toImage().createMaskFromColor(qRgb(255, 0, 255), Qt::MaskOutColor);
-    setMask(QBitmap::fromImage(mask));
+    setMask(background_.createMaskFromColor(QColor(255, 0, 255), Qt::MaskInColor));
 }
 
 void CVerdaneDlg::removeTrayIcon()
 {
     if (tray_ != nullptr)
         tray_->hide();
+}
+
+void CVerdaneDlg::OnDownloadButton(int row)
+{
+    if (DownloadBusy) {
+        showNotice(QStringLiteral("有数据在下载中，请你稍等片刻！下载完后在进行后续操作.谢谢！"), this);
+        return;
+    }
+    pageView_->SelectedRow = row;
+    StartDownload();
+}
+
+void CVerdaneDlg::StartDownload()
+{
+    SettingsStore settings;
+    const QString gamePath = settings.ReadSetting(SettingsRoot::LocalMachine,
+                                                  programSubkey(QStringLiteral("War3")),
+                                                  QStringLiteral("ClientPath"));
+    const int category = pageView_->category();
+    if (category == MapCatalogue::ToolsCategory) {
+        const QString tools = settings.ReadSetting(SettingsRoot::LocalMachine,
+                                                   programSubkey(QStringLiteral("Tools")),
+                                                   QStringLiteral("ClientPath"));
+        if (tools.isEmpty()) {
+            showNotice(QStringLiteral("请先设置 工具下载地址！"), this);
+            openPathSettings();
+            return;
+        }
+    } else if (gamePath.isEmpty()) {
+        showNotice(QStringLiteral("请先设置 冰封王座 启动程序！"), this);
+        openPathSettings();
+        return;
+    }
+    const qsizetype index = pageView_->pageBase() + pageView_->SelectedRow;
+    if (!catalogue_->records().contains(index))
+        return;
+    waitForDownloadWorker();
+    // Busy from the button to the end of the job, so two jobs never share the dialog.
+    DownloadBusy = true;
+    auto job = std::make_shared<DownloadJob>(
+        *this, *loadDown_,
+        DownloadJob::Entry{category, index, catalogue_->records().at(index).Down_Link},
+        DownloadBusy);
+    downloadWorker_ = std::thread([job] { job->run(); });
+}
+
+void CVerdaneDlg::openPathSettings()
+{
+    PathSetting dialog;
+    dialog.exec();
+}
+
+void CVerdaneDlg::waitForDownloadWorker()
+{
+    if (!downloadWorker_.joinable())
+        return;
+    // The worker may be waiting for this thread (a message box, the progress):
+    // keep serving it until it has ended.
+    while (DownloadBusy)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    downloadWorker_.join();
 }
 
 void CVerdaneDlg::showAbout()

@@ -4,12 +4,19 @@
 #include <QPixmap>
 #include <QPoint>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+
 class QMenu;
 class QSystemTrayIcon;
 
 namespace verdane {
 
+class CLoadDown;
 class CWebPanel;
+class MapCatalogue;
+class PageView;
 
 // The program's only top-level window: a borderless dialog shaped by its
 // background image, with the catalogue page, the launch buttons and a tray icon.
@@ -34,11 +41,22 @@ public:
     QPixmap& backBuffer() { return backBuffer_; }
     void resetBackBuffer();
 
+    CLoadDown* downloadDialog() const { return loadDown_; }
+    MapCatalogue& catalogue() { return *catalogue_; }
+    PageView& pageView() { return *pageView_; }
+
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return trayMenu_; }
     QMenu* windowMenu() const { return windowMenu_; }
 
+    // Set from a download button until its job has ended; read by the buttons.
+    std::atomic<bool> DownloadBusy{false};
+
 public Q_SLOTS:
+    void OnDownloadButton(int row);
+    void StartDownload();
+    // The path settings dialog, modally (settings button, missing download paths).
+    void openPathSettings();
     void showAbout();
     void restoreFromTray();
     void quitFromTray();
@@ -63,7 +81,12 @@ private:
     void applyControlColours();
     void applyShape();
     void removeTrayIcon();
+    void waitForDownloadWorker();
 
+    std::unique_ptr<MapCatalogue> catalogue_;
+    PageView* pageView_ = nullptr;
+    CLoadDown* loadDown_ = nullptr;
+    std::thread downloadWorker_;
     QPixmap background_;
     QPixmap downloadedMark_;
     QPixmap backBuffer_;

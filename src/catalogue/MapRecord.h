@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QTypeInfo>
+
+namespace verdane {
+
+// One catalogue entry, as the page view shows it and the download job fetches it.
+struct MapRecord {
+    QString MapName;
+    QString MapExplain;
+    QString Down_Link;
+    QString Pic_Link;
+    QString ExplainLink;
+    // The entry's file lies in its download folder.
+    bool Downloaded = false;
+
+    // The name the entry's file has on disk: the last "/" piece of Down_Link, the
+    // same rule the download job uses (a trailing "/" names the folder before it;
+    // a link without "/" is taken whole). A view into Down_Link.
+    QStringView fileName() const;
+};
+
+} // namespace verdane
+
+// Its strings move by their pointers: the list grows without copying records.
+Q_DECLARE_TYPEINFO(verdane::MapRecord, Q_RELOCATABLE_TYPE);

@@ -1,0 +1,66 @@
+#include "catalogue/MyAdoConn.h"
+
+#include "common/Prompt.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+namespace verdane {
+
+MyAdoConn::MyAdoConn(const QString& file)
+{
+    sqlite3* db = nullptr;
+    // Read-only: a missing file is an error and never becomes a new empty database.
+    int rc =
+        sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK) {
+        // SQLite reads the file lazily; reading the schema now makes a file that
+        // is not a database fail here rather than at the first query.
+        rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        openError_ = db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db))
+                                   : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close(db);
+        showNotice(openError_);
+        return;
+    }
+    db_ = db;
+}
+
+MyAdoConn::~MyAdoConn()
+{
+    current_.reset();
+    // Result sets handed out may outlive the connection; the handle closes
+    // when the last of their statements is finalised.
+    sqlite3_close_v2(db_);
+}
+
+std::shared_ptr<RecordSet> MyAdoConn::ExecuteSql(const QString& sql)
+{
+    if (db_ == nullptr) {
+        showNotice(openError_);
+        return current_;
+    }
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(db_, text.constData(), static_cast<int>(text.size()), &statement,
+                                nullptr);
+    if (rc == SQLITE_OK && statement == nullptr) {
+        // Only white space or a comment: there is nothing to run.
+        showNotice(QStringLiteral("not an SQL statement"));
+        return current_;
+    }
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        showNotice(QString::fromUtf8(sqlite3_errmsg(db_)));
+        sqlite3_finalize(statement);
+        return current_;
+    }
+    current_ = std::make_shared<RecordSet>(statement, rc);
+    return current_;
+}
+
+} // namespace verdane

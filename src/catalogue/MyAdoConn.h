@@ -1,0 +1,40 @@
+#pragma once
+
+#include "catalogue/RecordSet.h"
+
+#include <QString>
+
+#include <memory>
+
+struct sqlite3;
+
+namespace verdane {
+
+// The connection to the catalogue file, opened once and read-only. Every
+// database error is shown in the notice box with SQLite's own text and then
+// swallowed: callers only ever see a result set or none.
+class MyAdoConn {
+public:
+    // The catalogue beside the current directory, as the program opens it.
+    static QString defaultFile() { return QStringLiteral(".//ZarnREZ.dat"); }
+
+    explicit MyAdoConn(const QString& file = defaultFile());
+    ~MyAdoConn();
+    MyAdoConn(const MyAdoConn&) = delete;
+    MyAdoConn& operator=(const MyAdoConn&) = delete;
+
+    bool isOpen() const { return db_ != nullptr; }
+
+    // Runs one statement and returns its rows, which become the current result
+    // set. After a failure the current result set is returned as it stood (the
+    // previous query's rows, or none before the first successful query).
+    std::shared_ptr<RecordSet> ExecuteSql(const QString& sql);
+
+private:
+    sqlite3* db_ = nullptr;
+    // Why the file could not be opened; shown again at every query.
+    QString openError_;
+    std::shared_ptr<RecordSet> current_;
+};
+
+} // namespace verdane

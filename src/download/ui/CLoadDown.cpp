@@ -1,0 +1,89 @@
+#include "download/ui/CLoadDown.h"
+
+#include "common/ContentServer.h"
+#include "common/Prompt.h"
+#include "common/Shell.h"
+#include "download/HttpDownload.h"
+#include "ui/ClickLabel.h"
+#include "ui/DialogUnits.h"
+#include "ui/skin/Bitmaps.h"
+#include "ui/skin/CSkinProgressCtrl.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMetaObject>
+
+namespace verdane {
+
+CLoadDown::CLoadDown(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::CustomizeWindowHint)
+    , progress_(new CSkinProgressCtrl(this))
+{
+    setObjectName(QStringLiteral("154"));
+    setWindowTitle(QStringLiteral("资源下载"));
+    setFixedSize(dluRect8pt(0, 0, 304, 89).size());
+
+    progress_->setObjectName(QStringLiteral("1034"));
+    progress_->setGeometry(dluRect8pt(20, 9, 267, 24));
+    progress_->SetRange(0, progress_->contentsRect().width());
+    progress_->SetPos(0);
+
+    auto* status = new QLabel(this);
+    status->setObjectName(QStringLiteral("1036"));
+    status->setGeometry(dluRect8pt(25, 39, 124, 19));
+
+    auto* warning = new QLabel(QStringLiteral("未下载完成请勿关闭窗口"), this);
+    warning->setObjectName(QStringLiteral("1037"));
+    warning->setGeometry(dluRect8pt(191, 60, 106, 10));
+    QPalette red = warning->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    warning->setPalette(red);
+
+    auto* link = new ClickLabel(QStringLiteral("NaloZarn专区：") + gameSectionAddress(), this);
+    link->setObjectName(QStringLiteral("1035"));
+    link->setGeometry(dluRect8pt(174, 74, 123, 8));
+    link->setCursor(linkCursor());
+    connect(link, &ClickLabel::clicked, this, [] { shell().openWebPage(gameSectionAddress()); });
+}
+
+int CLoadDown::DownloadFile(const QString& url, const QString& localPath)
+{
+    // Runs on the download worker; the bar moves through queued calls so the
+    // transfer never waits for the screen.
+    HttpDownload download([this](int percent) {
+        QMetaObject::invokeMethod(this, "showProgress", Qt::QueuedConnection, Q_ARG(int, percent));
+    });
+    const int result = download.DownloadFile(url, localPath);
+    if (result != 0 && !download.failureMessage().isEmpty())
+        showNotice(download.failureMessage(), this);
+    return result;
+}
+
+void CLoadDown::showProgress(int percent)
+{
+    findChild<QLabel*>(QStringLiteral("1036"))->setText(DownloadStatusText(percent));
+    progress_->SetPos(ProgressBarPosition(percent));
+}
+
+void CLoadDown::showCentred()
+{
+    if (parentWidget() != nullptr) {
+        const QRect owner = parentWidget()->frameGeometry();
+        move(owner.center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    raise();
+}
+
+void CLoadDown::reject()
+{
+    // The job hides the dialog when it is done; the user cannot.
+}
+
+void CLoadDown::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
+
+} // namespace verdane

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+
+namespace verdane {
+
+class CSkinProgressCtrl;
+
+// The download dialog "资源下载": a progress bar, the status line, a warning
+// and a link. Created hidden with the main window; a download job shows it,
+// drives it and hides it again. Esc and the close box do nothing.
+class CLoadDown : public QDialog {
+    Q_OBJECT
+public:
+    explicit CLoadDown(QWidget* parent);
+
+    // Runs on the download worker: fetches the file, reporting progress to this
+    // dialog with queued calls. 0 on success, -1 on failure (its own message,
+    // if any, has been shown).
+    int DownloadFile(const QString& url, const QString& localPath);
+
+    CSkinProgressCtrl* progressBar() const { return progress_; }
+
+public Q_SLOTS:
+    void showProgress(int percent);
+    void showCentred();
+
+protected:
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    CSkinProgressCtrl* progress_;
+};
+
+} // namespace verdane

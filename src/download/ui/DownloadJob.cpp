@@ -1,0 +1,70 @@
+#include "download/ui/DownloadJob.h"
+
+#include "catalogue/MapCatalogue.h"
+#include "catalogue/ui/PageView.h"
+#include "common/Prompt.h"
+#include "download/DownloadFileName.h"
+#include "download/ui/CLoadDown.h"
+#include "ui/CVerdaneDlg.h"
+
+#include <QDir>
+#include <QMetaObject>
+
+namespace verdane {
+
+DownloadJob::DownloadJob(CVerdaneDlg& mainWindow, CLoadDown& dialog, Entry entry,
+                         std::atomic<bool>& busy)
+    : mainWindow_(&mainWindow)
+    , dialog_(&dialog)
+    , entry_(std::move(entry))
+    , busy_(busy)
+{
+}
+
+QString DownloadJob::localPath() const
+{
+    const QString name = DownloadFileName(entry_.downLink);
+    const QString folder = MapCatalogue::downloadFolder(entry_.category);
+    if (name.isEmpty() || folder.isEmpty())
+        return {};
+    // Only the last level is made: a missing game folder fails the download.
+    QDir().mkdir(folder);
+    return folder + QLatin1Char('/') + name;
+}
+
+void DownloadJob::run()
+{
+    const QString path = localPath();
+    if (path.isEmpty()) {
+        showNotice(QStringLiteral("下载失败!"), mainWindow_);
+        busy_ = false;
+        return;
+    }
+    if (!confirmNotice(path, mainWindow_)) {
+        busy_ = false;
+        return;
+    }
+    QMetaObject::invokeMethod(dialog_, "showCentred", Qt::BlockingQueuedConnection);
+    const bool downloaded = dialog_->DownloadFile(entry_.downLink, path) == 0;
+    finish(downloaded);
+    busy_ = false;
+}
+
+void DownloadJob::finish(bool downloaded)
+{
+    showNotice(downloaded ? QStringLiteral("下载成功!") : QStringLiteral("下载失败!"), mainWindow_);
+    QMetaObject::invokeMethod(dialog_, "hide", Qt::BlockingQueuedConnection);
+    if (!downloaded)
+        return;
+    // The main window marks the entry while this worker waits.
+    const Entry entry = entry_;
+    CVerdaneDlg* mainWindow = mainWindow_;
+    QMetaObject::invokeMethod(
+        mainWindow,
+        [mainWindow, entry] {
+            mainWindow->pageView().OnDownloadDone(entry.category, entry.index, entry.downLink);
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+} // namespace verdane

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace verdane {
+
+class CLoadDown;
+class CVerdaneDlg;
+
+// One download of a catalogue entry, on a worker thread of its own: works out
+// the local path, asks the user to confirm it, shows the download dialog,
+// fetches the file and reports the result. The entry is taken when the job is
+// made, so paging meanwhile cannot change what is downloaded or marked.
+class DownloadJob {
+public:
+    struct Entry {
+        int category = 0;
+        qsizetype index = 0;
+        QString downLink;
+    };
+
+    DownloadJob(CVerdaneDlg& mainWindow, CLoadDown& dialog, Entry entry, std::atomic<bool>& busy);
+
+    // Runs on the worker thread. Clears the busy flag when it ends.
+    void run();
+
+private:
+    QString localPath() const;
+    void finish(bool downloaded);
+
+    QPointer<CVerdaneDlg> mainWindow_;
+    QPointer<CLoadDown> dialog_;
+    Entry entry_;
+    std::atomic<bool>& busy_;
+};
+
+} // namespace verdane

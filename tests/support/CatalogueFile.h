@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace verdane::test {
+
+struct CatalogueRow {
+    int Maptype;
+    QString UpdateTime;
+    QString MapName;
+    QString MapExplain = {};
+    QString Pic_Link = {};
+    QString Down_Link = {};
+    QString ExplainLink = {};
+};
+
+// Writes a catalogue database with table ZarnMapDB holding the rows.
+bool writeCatalogue(const QString& path, const QList<CatalogueRow>& rows);
+
+} // namespace verdane::test

@@ -1,0 +1,140 @@
+// verdane-catalogue: builds the catalogue file the program reads from its text
+// source, and lists a category the way the program shows it.
+
+#include "CatalogueSource.h"
+#include "CatalogueWriter.h"
+#include "ConsolePrompt.h"
+
+#include "catalogue/MapCatalogue.h"
+#include "catalogue/MyAdoConn.h"
+#include "common/ContentServer.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <cstdio>
+
+using namespace verdane;
+using namespace verdane::tool;
+
+namespace {
+
+void print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fputc('\n', stream);
+}
+
+int usage()
+{
+    print(stderr,
+          QStringLiteral(
+              "usage: verdane-catalogue build SOURCE.tsv OUT.dat [--server HOST[:PORT]]\n"
+              "       verdane-catalogue list CATALOGUE.dat CATEGORY\n"
+              "\n"
+              "build  writes the catalogue from its text source (UTF-8, tab-separated, a\n"
+              "       header line naming Maptype, UpdateTime, MapName, MapExplain, Pic_Link,\n"
+              "       Down_Link, ExplainLink); \"{server}\" in a link becomes HOST (default:\n"
+              "       the content server the program was built for). OUT is replaced only\n"
+              "       when every line is right.\n"
+              "list   prints the entries of one category in the order the program shows\n"
+              "       them, in the source's format."));
+    return 2;
+}
+
+int build(const QStringList& args)
+{
+    QStringList positional;
+    QString server = contentServerHost();
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--server")) {
+            if (i + 1 >= args.size())
+                return usage();
+            server = args.at(++i);
+        } else if (args.at(i).startsWith(QLatin1String("--server="))) {
+            server = args.at(i).mid(9);
+        } else {
+            positional.append(args.at(i));
+        }
+    }
+    if (positional.size() != 2 || server.isEmpty())
+        return usage();
+
+    CatalogueSource source(positional.at(0), server);
+    const bool read = source.read();
+    for (const QString& warning : source.warnings())
+        print(stderr, warning);
+    if (!read) {
+        for (const QString& error : source.errors())
+            print(stderr, error);
+        print(stderr, QStringLiteral("verdane-catalogue: %1 left unchanged").arg(positional.at(1)));
+        return 1;
+    }
+    CatalogueWriter writer(positional.at(1));
+    if (!writer.write(source.entries())) {
+        print(stderr, QStringLiteral("verdane-catalogue: %1").arg(writer.error()));
+        print(stderr, QStringLiteral("verdane-catalogue: %1 left unchanged").arg(positional.at(1)));
+        return 1;
+    }
+    print(stderr, QStringLiteral("verdane-catalogue: wrote %1 entries to %2")
+                      .arg(source.entries().size())
+                      .arg(positional.at(1)));
+    return 0;
+}
+
+int list(const QStringList& args)
+{
+    if (args.size() != 2)
+        return usage();
+    bool numeric = false;
+    const int category = args.at(1).toInt(&numeric);
+    if (!numeric)
+        return usage();
+    // Without this the connection would report SQLite's plain "unable to open
+    // database file"; name the file instead.
+    if (!QFileInfo(args.at(0)).isFile()) {
+        print(stderr, QStringLiteral("verdane-catalogue: %1: no such file").arg(args.at(0)));
+        return 1;
+    }
+
+    ConsolePrompt prompt;
+    installPrompt(&prompt);
+    int status = 0;
+    {
+        MyAdoConn conn(args.at(0));
+        const std::shared_ptr<RecordSet> rows =
+            conn.ExecuteSql(MapCatalogue::categoryQuery(category));
+        const QStringList columns = CatalogueSource::columns();
+        if (rows) {
+            print(stdout, columns.join(u'\t'));
+            for (rows->MoveFirst(); !rows->IsEof(); rows->MoveNext()) {
+                QStringList fields;
+                for (const QString& column : columns)
+                    fields.append(rows->GetCollect(column));
+                if (rows->HasFailed())
+                    break;
+                print(stdout, fields.join(u'\t'));
+            }
+        }
+        if (prompt.anyShown())
+            status = 1;
+    }
+    installPrompt(nullptr);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return usage();
+    if (args.first() == QLatin1String("build"))
+        return build(args.mid(1));
+    if (args.first() == QLatin1String("list"))
+        return list(args.mid(1));
+    return usage();
+}
