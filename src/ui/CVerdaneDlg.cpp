@@ -37,14 +37,14 @@ namespace {
 
 const QString kTitle = QStringLiteral("Nalo Zarn地图发布器");
 
-struct LabelSpec {
+struct LabelLayout {
     int id;
     QRect rect;
     const char16_t* text;
     bool reportsClicks;
 };
 
-struct ButtonSpec {
+struct ButtonLayout {
     int id;
     QRect rect;
     unsigned int image;
@@ -141,7 +141,7 @@ void CVerdaneDlg::resetBackBuffer()
 
 void CVerdaneDlg::createTemplateControls()
 {
-    const LabelSpec labels[] = {
+    const LabelLayout labels[] = {
         {1008, dluRect9pt(118, 202, 57, 10), u"", false},
         {1009, dluRect9pt(181, 201, 21, 10), u"当前第", false},
         {1010, dluRect9pt(230, 201, 9, 10), u"页", false},
@@ -160,11 +160,11 @@ void CVerdaneDlg::createTemplateControls()
         {1064, dluRect9pt(285, 125, 15, 10), u"日志", true},
         {1065, dluRect9pt(285, 161, 15, 10), u"日志", true},
     };
-    for (const LabelSpec& spec : labels) {
-        const QString text = QString::fromUtf16(spec.text);
-        QLabel* label = spec.reportsClicks ? new ClickLabel(text, this) : new QLabel(text, this);
-        label->setObjectName(QString::number(spec.id));
-        label->setGeometry(spec.rect);
+    for (const LabelLayout& layout : labels) {
+        const QString text = QString::fromUtf16(layout.text);
+        QLabel* label = layout.reportsClicks ? new ClickLabel(text, this) : new QLabel(text, this);
+        label->setObjectName(QString::number(layout.id));
+        label->setGeometry(layout.rect);
     }
 
     const int downloadButtonTops[] = {84, 120, 155};
@@ -198,16 +198,16 @@ void CVerdaneDlg::createTemplateControls()
 
 void CVerdaneDlg::createTitleButtons()
 {
-    const ButtonSpec buttons[] = {
+    const ButtonLayout buttons[] = {
         {1, dluRect9pt(305, 0, 17, 16), 136},
         {2, dluRect9pt(327, 0, 16, 16), 138},
         {1030, dluRect9pt(278, 0, 18, 15), 152},
     };
-    for (const ButtonSpec& spec : buttons) {
+    for (const ButtonLayout& layout : buttons) {
         auto* button = new CSkinButton(this);
-        button->setObjectName(QString::number(spec.id));
-        button->setGeometry(spec.rect);
-        button->SetButtonImage(spec.image);
+        button->setObjectName(QString::number(layout.id));
+        button->setGeometry(layout.rect);
+        button->SetButtonImage(layout.image);
         button->setFocusPolicy(Qt::NoFocus);
     }
     connect(control<CSkinButton>(1), &CSkinButton::clicked, this, &QWidget::showMinimized);
@@ -218,31 +218,31 @@ void CVerdaneDlg::createTitleButtons()
 
 void CVerdaneDlg::createLaunchAndCategoryButtons()
 {
-    const ButtonSpec launchButtons[] = {
+    const ButtonLayout launchButtons[] = {
         {3000, pixelRect(11, 111, 162, 159), 140}, {3001, pixelRect(11, 159, 162, 214), 141},
         {3002, pixelRect(11, 214, 162, 269), 143}, {3003, pixelRect(11, 269, 162, 324), 142},
         {3004, pixelRect(11, 324, 162, 379), 139},
     };
-    for (const ButtonSpec& spec : launchButtons) {
+    for (const ButtonLayout& layout : launchButtons) {
         auto* button = new CSkinButton(this);
-        button->setObjectName(QString::number(spec.id));
-        button->setGeometry(spec.rect);
-        button->SetButtonImage(spec.image);
+        button->setObjectName(QString::number(layout.id));
+        button->setGeometry(layout.rect);
+        button->SetButtonImage(layout.image);
         button->setFocusPolicy(Qt::NoFocus);
         button->show();
-        const int id = spec.id;
+        const int id = layout.id;
         connect(button, &CSkinButton::clicked, this, [this, id] { Launcher().StartTarget(this, id); });
     }
-    const ButtonSpec categoryButtons[] = {
+    const ButtonLayout categoryButtons[] = {
         {3005, pixelRect(181, 22, 244, 109), 148}, {3006, pixelRect(244, 22, 307, 109), 146},
         {3007, pixelRect(307, 22, 370, 109), 144}, {3008, pixelRect(370, 22, 433, 109), 147},
         {3009, pixelRect(433, 22, 496, 109), 149}, {3010, pixelRect(496, 22, 559, 109), 145},
     };
-    for (const ButtonSpec& spec : categoryButtons) {
+    for (const ButtonLayout& layout : categoryButtons) {
         auto* button = new CSkinMusicButton(this);
-        button->setObjectName(QString::number(spec.id));
-        button->setGeometry(spec.rect);
-        button->SetButtonImage(spec.image);
+        button->setObjectName(QString::number(layout.id));
+        button->setGeometry(layout.rect);
+        button->SetButtonImage(layout.image);
         button->setFocusPolicy(Qt::NoFocus);
         button->show();
     }

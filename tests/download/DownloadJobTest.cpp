@@ -15,7 +15,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -152,19 +154,38 @@ TEST_F(DownloadJobTest, AFailedDownloadSaysSoAndKeepsTheOlderCopy)
     EXPECT_EQ(QDir(mapsFolder()).entryList(QDir::Files), QStringList{u"x.w3x"_s});
 }
 
+// Closes the path settings dialog once it shows; true when it did.
+bool closePathSettingsWhenShown()
+{
+    return test::waitUntil([] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window->windowTitle() == u"对战平台及游戏设置"_s) {
+                window->close();
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
 TEST_F(DownloadJobTest, MissingFolderSettingsAreAskedForBeforeAnyJob)
 {
-    open(0, server->url(u"/files/map.w3x"_s));
-    QTest::mouseClick(dialog->control(1022), Qt::LeftButton);
-    EXPECT_EQ(prompt.texts(), QStringList{u"请先设置 冰封王座 启动程序！"_s});
-    EXPECT_FALSE(dialog->DownloadBusy);
-
-    prompt.clear();
-    setPath(u"War3"_s, game());
-    dialog.reset();
-    open(4, server->url(u"/files/map.w3x"_s));
-    QTest::mouseClick(dialog->control(1022), Qt::LeftButton);
-    EXPECT_EQ(prompt.texts(), QStringList{u"请先设置 工具下载地址！"_s});
+    const struct {
+        int category;
+        QString message;
+    } cases[] = {{0, u"请先设置 冰封王座 启动程序！"_s}, {4, u"请先设置 工具下载地址！"_s}};
+    for (const auto& item : cases) {
+        prompt.clear();
+        open(item.category, server->url(u"/files/map.w3x"_s));
+        bool settingsOpened = false;
+        QTimer::singleShot(0, [&] { settingsOpened = closePathSettingsWhenShown(); });
+        QTest::mouseClick(dialog->control(1022), Qt::LeftButton);
+        EXPECT_EQ(prompt.texts(), QStringList{item.message});
+        EXPECT_TRUE(settingsOpened) << "the path settings dialog follows the message";
+        EXPECT_FALSE(dialog->DownloadBusy);
+        dialog.reset();
+        setPath(u"War3"_s, game());
+    }
 }
 
 TEST_F(DownloadJobTest, ToolsGoToTheToolsFolder)

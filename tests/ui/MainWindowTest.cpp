@@ -175,6 +175,12 @@ TEST_F(MainWindowTest, EnterMinimisesAndTheTrayRestores)
     EXPECT_TRUE(dialog->isVisible()) << "minimising never ends the program";
     dialog->trayMenu()->actions()[0]->trigger();
     EXPECT_FALSE(dialog->windowState() & Qt::WindowMinimized);
+
+    dialog->showMinimized();
+    Q_EMIT dialog->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(dialog->windowState() & Qt::WindowMinimized) << "a single click does nothing";
+    Q_EMIT dialog->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_FALSE(dialog->windowState() & Qt::WindowMinimized);
 }
 
 TEST_F(MainWindowTest, WindowMenuEndsWithTheAboutEntry)
