@@ -1,6 +1,6 @@
 #include "common/Shell.h"
 
-#include "common/PrintQString.h"
+#include "support/PrintQString.h"
 #include "support/Wait.h"
 
 #include <QDir>
@@ -15,99 +15,77 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-// Puts an environment variable back as it was.
-class EnvironmentGuard {
-public:
-    explicit EnvironmentGuard(const char* name)
-        : name_(name)
-        , wasSet_(qEnvironmentVariableIsSet(name))
-        , old_(qgetenv(name))
-    {
-    }
-    ~EnvironmentGuard()
-    {
-        if (wasSet_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool wasSet_;
-    QByteArray old_;
-};
-
 class RealShellTest : public ::testing::Test {
 protected:
+    ~RealShellTest() override
+    {
+        for (const auto& [name, value] : saved) {
+            if (value.isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+    }
     QString path(const QString& relative) const { return QDir(dir.path()).filePath(relative); }
 
-    void writeFile(const QString& relative, const QByteArray& content, bool executable) const
+    void writeFile(const QString& relative, const QByteArray& content, bool executable = true) const
     {
-        const QString file = path(relative);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile out(file);
+        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
+        QFile out(path(relative));
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(content);
         out.close();
         if (executable)
-            out.setPermissions(out.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+            out.setPermissions(out.permissions() | QFileDevice::ExeOwner);
     }
 
-    // A program that writes its arguments, one a line, and WINEPREFIX into a
-    // record file; the record appears whole, through a rename.
-    void writeRecorder(const QString& relative, const QString& record) const
+    // A program on PATH that writes its arguments, one a line, and WINEPREFIX
+    // into <name>.record; the record appears whole, through a rename.
+    QString putRecorderOnPath(const QString& name)
     {
-        const QByteArray target = QFile::encodeName(record);
-        writeFile(relative,
+        const QByteArray record = QFile::encodeName(path(name + u".record"_s));
+        writeFile(u"bin/"_s + name,
                   "#!/bin/sh\n"
                   "{ printf 'count=%s\\n' \"$#\"; printf 'prefix=%s\\n' \"${WINEPREFIX-unset}\";\n"
                   "  for a in \"$@\"; do printf 'arg=%s\\n' \"$a\"; done; } > '" +
-                      target + ".part'\nmv '" + target + ".part' '" + target + "'\n",
-                  true);
+                      record + ".part'\nmv '" + record + ".part' '" + record + "'\n");
+        qputenv("PATH", QFile::encodeName(path(u"bin"_s)) + ':' + saved[0].second);
+        QFile::remove(record);
+        return QString::fromLocal8Bit(record);
     }
-
-    QStringList waitForRecord(const QString& record) const
+    static QStringList waitForRecord(const QString& record)
     {
-        if (!test::waitUntil([&] { return QFile::exists(record); }))
-            return {};
         QFile in(record);
-        if (!in.open(QIODevice::ReadOnly))
+        if (!test::waitUntil([&] { return QFile::exists(record); }) ||
+            !in.open(QIODevice::ReadOnly))
             return {};
         return QString::fromUtf8(in.readAll()).split(u'\n', Qt::SkipEmptyParts);
     }
 
-    // Only the fake wine below is found on PATH.
-    void putFakeWineOnPath()
-    {
-        writeRecorder(u"bin/wine"_s, path(u"wine.record"_s));
-        qputenv("PATH", QFile::encodeName(path(u"bin"_s)) + ':' + oldPath);
-    }
-
     QTemporaryDir dir;
-    QByteArray oldPath = qgetenv("PATH");
-    EnvironmentGuard pathGuard{"PATH"};
-    EnvironmentGuard prefixGuard{"WINEPREFIX"};
-    EnvironmentGuard browserGuard{"VERDANE_BROWSER"};
+    const std::pair<const char*, QByteArray> saved[3] = {
+        {"PATH", qgetenv("PATH")},
+        {"WINEPREFIX", qgetenv("WINEPREFIX")},
+        {"VERDANE_BROWSER", qgetenv("VERDANE_BROWSER")}};
 };
 
-TEST_F(RealShellTest, NativeProgramIsStartedByItsPath)
+TEST_F(RealShellTest, NativeProgramIsStartedByItsPathWhateverItsName)
 {
+    const QString wineRecord = putRecorderOnPath(u"wine"_s);
     const QString marker = path(u"started"_s);
-    writeFile(u"game folder/start.sh"_s,
-              "#!/bin/sh\necho started > '" + QFile::encodeName(marker) + "'\n", true);
-    shell().openProgram(path(u"game folder/start.sh"_s));
+    writeFile(u"game folder/Start.exe"_s,
+              "#!/bin/sh\necho started > '" + QFile::encodeName(marker) + "'\n");
+    shell().openProgram(path(u"game folder/Start.exe"_s));
     EXPECT_TRUE(test::waitUntil([&] { return QFile::exists(marker); }));
+    EXPECT_FALSE(QFile::exists(wineRecord));
 }
 
 TEST_F(RealShellTest, WindowsProgramsGoToWineInTheirPrefix)
 {
-    putFakeWineOnPath();
     qputenv("WINEPREFIX", "/inherited/prefix");
     const QString prefix = path(u"prefix"_s);
     QDir().mkpath(prefix + u"/dosdevices"_s);
     QFile::link(u"../drive_c"_s, prefix + u"/dosdevices/c:"_s);
-
     struct Case {
         QString file; // written below the temporary folder
         QByteArray content;
@@ -126,29 +104,17 @@ TEST_F(RealShellTest, WindowsProgramsGoToWineInTheirPrefix)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
-        QFile::remove(path(u"wine.record"_s));
+        const QString record = putRecorderOnPath(u"wine"_s);
         writeFile(c.file, c.content, false);
         shell().openProgram(c.started);
-        EXPECT_EQ(waitForRecord(path(u"wine.record"_s)),
+        EXPECT_EQ(waitForRecord(record),
                   QStringList({u"count=1"_s, u"prefix="_s + c.winePrefix, u"arg="_s + c.started}));
     }
 }
 
-TEST_F(RealShellTest, ContentDecidesNotTheName)
-{
-    putFakeWineOnPath();
-    // A native program that happens to be called .exe.
-    const QString marker = path(u"native.started"_s);
-    writeFile(u"Game.exe"_s, "#!/bin/sh\ntouch '" + QFile::encodeName(marker) + "'\n", true);
-    shell().openProgram(path(u"Game.exe"_s));
-    EXPECT_TRUE(test::waitUntil([&] { return QFile::exists(marker); }));
-    EXPECT_FALSE(QFile::exists(path(u"wine.record"_s)));
-}
-
 TEST_F(RealShellTest, WebPageGoesToTheBrowserAsItsOnlyArgument)
 {
-    writeRecorder(u"bin/browser"_s, path(u"browser.record"_s));
-    qputenv("VERDANE_BROWSER", QFile::encodeName(path(u"bin/browser"_s)));
+    const QString builtIn = QStringLiteral(VERDANE_BROWSER);
     const QString addresses[] = {
         u"http://127.0.0.1:8637/index.html"_s,
         u"http://127.0.0.1/explain?id=1&name=地图 一"_s, // no shell ever sees it
@@ -156,26 +122,21 @@ TEST_F(RealShellTest, WebPageGoesToTheBrowserAsItsOnlyArgument)
     };
     for (const QString& address : addresses) {
         SCOPED_TRACE(address.toStdString());
-        QFile::remove(path(u"browser.record"_s));
+        const QString record = putRecorderOnPath(u"browser"_s);
+        qputenv("VERDANE_BROWSER", QFile::encodeName(path(u"bin/browser"_s)));
         shell().openWebPage(address);
-        const QStringList record = waitForRecord(path(u"browser.record"_s));
-        ASSERT_GE(record.size(), 2);
-        EXPECT_EQ(record[0], u"count=1"_s);
-        EXPECT_EQ(record.mid(2), QStringList{u"arg="_s + address});
+        const QStringList lines = waitForRecord(record);
+        ASSERT_GE(lines.size(), 2);
+        EXPECT_EQ(lines[0], u"count=1"_s);
+        EXPECT_EQ(lines.mid(2), QStringList{u"arg="_s + address});
     }
-}
-
-TEST_F(RealShellTest, EmptyBrowserSettingFallsBackToTheBuildsBrowser)
-{
-    const QString builtIn = QStringLiteral(VERDANE_BROWSER);
+    // An empty setting falls back to the browser the build names.
     if (builtIn.contains(u'/'))
         GTEST_SKIP() << "the build names its browser by a full path";
-    writeRecorder(u"bin/"_s + builtIn, path(u"browser.record"_s));
-    qputenv("PATH", QFile::encodeName(path(u"bin"_s)) + ':' + oldPath);
+    const QString record = putRecorderOnPath(builtIn);
     qputenv("VERDANE_BROWSER", "");
     shell().openWebPage(u"http://127.0.0.1/"_s);
-    const QStringList record = waitForRecord(path(u"browser.record"_s));
-    EXPECT_TRUE(record.contains(u"arg=http://127.0.0.1/"_s)) << record.join(u' ').toStdString();
+    EXPECT_TRUE(waitForRecord(record).contains(u"arg=http://127.0.0.1/"_s));
 }
 
 } // namespace
