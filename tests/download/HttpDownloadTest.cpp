@@ -13,12 +13,9 @@
 
 #include <csignal>
 #include <limits>
-#include <optional>
 
 namespace verdane {
 namespace {
-
-using test::ContentServerProcess;
 
 const QByteArray kOlderCopy = "an older copy of the file";
 
@@ -43,141 +40,111 @@ void writeFile(const QString& path, const QByteArray& content)
     file.write(content);
 }
 
-struct Outcome {
-    int result = 0;
-    DownloadFailure failure = DownloadFailure::None;
-    QString message;
-    QList<int> percents;
-};
-
+// The real content server on a temporary folder; each download goes to target.
 class HttpDownloadTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    HttpDownloadTest()
     {
-        root_ = new QTemporaryDir;
-        small_ = pattern(200000);
-        writeFile(root_->filePath(QStringLiteral("small.bin")), small_);
-        writeFile(root_->filePath(QStringLiteral("empty.bin")), {});
-        writeFile(root_->filePath(QStringLiteral("地图 一.w3x")), "map");
-        log_ = root_->filePath(QStringLiteral("requests.log"));
-        server_ = new ContentServerProcess(root_->path(), log_);
+        writeFile(root.filePath(QStringLiteral("small.bin")), small);
+        writeFile(root.filePath(QStringLiteral("empty.bin")), {});
+        writeFile(root.filePath(QStringLiteral("地图 一.w3x")), "map");
     }
-    static void TearDownTestSuite()
-    {
-        delete server_;
-        delete root_;
-    }
-    void SetUp() override { ASSERT_TRUE(server_->started()); }
+    void SetUp() override { ASSERT_TRUE(server.started()); }
 
-    static QString address(const QString& pathOrUrl)
+    // A path on the server or a whole address; fills percents, failure and message.
+    int run(const QString& pathOrUrl, DownloadLimits limits = {}, const QString& local = {})
     {
-        return pathOrUrl.startsWith(u'/') ? server_->url(pathOrUrl) : pathOrUrl;
-    }
-    static Outcome run(const QString& pathOrUrl, const QString& localPath,
-                       DownloadLimits limits = {})
-    {
-        Outcome outcome;
-        HttpDownload download([&outcome](int percent) { outcome.percents.append(percent); },
-                              limits);
-        outcome.result = download.DownloadFile(address(pathOrUrl), localPath);
-        outcome.failure = download.failure();
-        outcome.message = download.failureMessage();
-        return outcome;
+        percents.clear();
+        HttpDownload download([this](int percent) { percents.append(percent); }, limits);
+        const int result =
+            download.DownloadFile(pathOrUrl.startsWith(u'/') ? server.url(pathOrUrl) : pathOrUrl,
+                                  local.isEmpty() ? target : local);
+        failure = download.failure();
+        message = download.failureMessage();
+        return result;
     }
     // Every file in the download folder, hidden ones included.
-    QStringList filesInFolder() const
+    QStringList files() const
     {
-        return QDir(out_.path())
+        return QDir(out.path())
             .entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
-    QString target() const { return out_.filePath(QStringLiteral("target.bin")); }
 
-    static inline QTemporaryDir* root_ = nullptr;
-    static inline ContentServerProcess* server_ = nullptr;
-    static inline QString log_;
-    static inline QByteArray small_;
-    QTemporaryDir out_;
+    const QByteArray small = pattern(200000);
+    QTemporaryDir root;
+    QTemporaryDir out;
+    QString log = root.filePath(QStringLiteral("requests.log"));
+    test::ContentServerProcess server{root.path(), log};
+    QString target = out.filePath(QStringLiteral("target.bin"));
+    QList<int> percents;
+    DownloadFailure failure = DownloadFailure::None;
+    QString message;
 };
 
+// Each case runs over an older copy of the file, and once over none where it fails.
 TEST_F(HttpDownloadTest, ReplacesTheTargetOnlyWithACompleteBody)
 {
-    const QString readError = QStringLiteral("读文件出错!");
+    using enum DownloadFailure;
+    const QByteArray none;
     const struct {
-        QString url;
-        std::optional<QByteArray> stored; // nullopt: the download fails
+        const char* url;
+        const QByteArray* stored; // nullptr: the download fails
         DownloadFailure failure;
-        QString message;
         bool progress;
-        int stallSeconds;
+        int stallSeconds = 30;
     } cases[] = {
-        {"/small.bin", small_, DownloadFailure::None, {}, true, 30},
-        {"/fault/nolength/small.bin", small_, DownloadFailure::None, {}, false, 30},
-        {"/fault/chunked/small.bin", small_, DownloadFailure::None, {}, false, 30},
-        {"/empty.bin", QByteArray(), DownloadFailure::None, {}, false, 30},
-        {"/fault/empty", QByteArray(), DownloadFailure::None, {}, false, 30},
-        {"/fault/redirect/2/small.bin", small_, DownloadFailure::None, {}, true, 30},
-        {"/fault/status/404/x", std::nullopt, DownloadFailure::Status, {}, false, 30},
-        {"/fault/status/500/x", std::nullopt, DownloadFailure::Status, {}, false, 30},
-        {"/missing.bin", std::nullopt, DownloadFailure::Status, {}, false, 30},
-        {"/fault/short/small.bin", std::nullopt, DownloadFailure::Read, readError, true, 30},
-        {"/fault/stall/small.bin", std::nullopt, DownloadFailure::Read, readError, true, 2},
-        {"/fault/hang", std::nullopt, DownloadFailure::Connect, {}, false, 2},
-        {"/fault/redirect/6/small.bin", std::nullopt, DownloadFailure::Connect, {}, false, 30},
-        {"/fault/redirect-to?file:///etc/hostname",
-         std::nullopt,
-         DownloadFailure::Connect,
-         {},
-         false,
-         30},
-        {"/fault/redirect-to?ftp://127.0.0.1/x",
-         std::nullopt,
-         DownloadFailure::Connect,
-         {},
-         false,
-         30},
-        {"http://127.0.0.1:1/small.bin", std::nullopt, DownloadFailure::Connect, {}, false, 30},
-        {"file:///etc/hostname", std::nullopt, DownloadFailure::Address, {}, false, 30},
-        {"ftp://127.0.0.1/small.bin", std::nullopt, DownloadFailure::Address, {}, false, 30},
+        {"/small.bin", &small, None, true},
+        {"/fault/nolength/small.bin", &small, None, false},
+        {"/fault/chunked/small.bin", &small, None, false},
+        {"/empty.bin", &none, None, false},
+        {"/fault/empty", &none, None, false},
+        {"/fault/redirect/2/small.bin", &small, None, true},
+        {"/fault/status/404/x", nullptr, Status, false},
+        {"/fault/status/500/x", nullptr, Status, false},
+        {"/missing.bin", nullptr, Status, false},
+        {"/fault/short/small.bin", nullptr, Read, true},
+        {"/fault/stall/small.bin", nullptr, Read, true, 2},
+        {"/fault/hang", nullptr, Connect, false, 2},
+        {"/fault/redirect/6/small.bin", nullptr, Connect, false},
+        {"/fault/redirect-to?file:///etc/hostname", nullptr, Connect, false},
+        {"/fault/redirect-to?ftp://127.0.0.1/x", nullptr, Connect, false},
+        {"http://127.0.0.1:1/small.bin", nullptr, Connect, false},
+        {"file:///etc/hostname", nullptr, Address, false},
+        {"ftp://127.0.0.1/small.bin", nullptr, Address, false},
     };
-    for (const auto& row : cases) {
-        SCOPED_TRACE(row.url.toStdString());
-        writeFile(target(), kOlderCopy);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        writeFile(target, kOlderCopy);
         DownloadLimits limits;
-        limits.stallSeconds = row.stallSeconds;
-        const Outcome outcome = run(row.url, target(), limits);
-
-        EXPECT_EQ(outcome.result, row.stored ? 0 : -1);
-        EXPECT_EQ(outcome.failure, row.failure);
-        EXPECT_EQ(outcome.message, row.message);
-        EXPECT_EQ(readFile(target()), row.stored.value_or(kOlderCopy));
-        EXPECT_EQ(filesInFolder(), QStringList{"target.bin"});
-        EXPECT_EQ(!outcome.percents.isEmpty(), row.progress);
-        if (row.stored && row.progress) {
-            EXPECT_EQ(outcome.percents.last(), 100);
+        limits.stallSeconds = c.stallSeconds;
+        EXPECT_EQ(run(QString::fromUtf8(c.url), limits), c.stored ? 0 : -1);
+        EXPECT_EQ(failure, c.failure);
+        EXPECT_EQ(message, c.failure == Read ? QStringLiteral("读文件出错!") : QString());
+        EXPECT_EQ(readFile(target), c.stored ? *c.stored : kOlderCopy);
+        EXPECT_EQ(files(), QStringList{"target.bin"});
+        EXPECT_EQ(!percents.isEmpty(), c.progress);
+        if (c.stored && c.progress) {
+            EXPECT_EQ(percents.last(), 100);
         }
-    }
-}
-
-TEST_F(HttpDownloadTest, AFailureWithoutAnOlderCopyLeavesNothing)
-{
-    for (const QString path : {"/fault/status/404/x", "/fault/short/small.bin"}) {
-        EXPECT_EQ(run(path, target()).result, -1);
-        EXPECT_TRUE(filesInFolder().isEmpty()) << path.toStdString();
+        if (!c.stored && c.stallSeconds == 30) {
+            QFile::remove(target);
+            EXPECT_EQ(run(QString::fromUtf8(c.url), limits), -1);
+            EXPECT_EQ(files(), QStringList{}) << "no older copy";
+        }
     }
 }
 
 TEST_F(HttpDownloadTest, AMissingFolderFailsWithoutAMessage)
 {
-    const Outcome outcome = run("/small.bin", out_.filePath(QStringLiteral("no/such/x.bin")));
-    EXPECT_EQ(outcome.result, -1);
-    EXPECT_EQ(outcome.failure, DownloadFailure::CreateFile);
-    EXPECT_TRUE(outcome.message.isEmpty());
-    EXPECT_TRUE(QDir(out_.path()).isEmpty());
+    EXPECT_EQ(run("/small.bin", {}, out.filePath(QStringLiteral("no/such/x.bin"))), -1);
+    EXPECT_EQ(failure, DownloadFailure::CreateFile);
+    EXPECT_TRUE(message.isEmpty());
+    EXPECT_TRUE(QDir(out.path()).isEmpty());
 }
 
 TEST_F(HttpDownloadTest, AFullDiskFailsAndKeepsTheOlderCopy)
 {
-    writeFile(target(), kOlderCopy);
+    writeFile(target, kOlderCopy);
     // The file size limit stands for a full disk: writes past it fail with EFBIG.
     rlimit previous{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
@@ -185,27 +152,25 @@ TEST_F(HttpDownloadTest, AFullDiskFailsAndKeepsTheOlderCopy)
     limited.rlim_cur = 64 * 1024;
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const Outcome outcome = run("/small.bin", target());
+    const int result = run("/small.bin");
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
-
-    EXPECT_EQ(outcome.result, -1);
-    EXPECT_EQ(outcome.failure, DownloadFailure::Write);
-    EXPECT_EQ(readFile(target()), kOlderCopy);
-    EXPECT_EQ(filesInFolder(), QStringList{"target.bin"});
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(failure, DownloadFailure::Write);
+    EXPECT_EQ(readFile(target), kOlderCopy);
+    EXPECT_EQ(files(), QStringList{"target.bin"});
 }
 
 TEST_F(HttpDownloadTest, ProgressRisesToOneHundredOnALargeBody)
 {
     constexpr qint64 size = 50000000;
-    const Outcome outcome = run(QStringLiteral("/fault/bytes/%1/big.bin").arg(size), target());
-    ASSERT_EQ(outcome.result, 0);
-    ASSERT_FALSE(outcome.percents.isEmpty());
-    for (qsizetype i = 1; i < outcome.percents.size(); ++i)
-        ASSERT_GT(outcome.percents[i], outcome.percents[i - 1]);
-    EXPECT_LE(outcome.percents.first(), 1);
-    EXPECT_EQ(outcome.percents.last(), 100);
-    QFile file(target());
+    ASSERT_EQ(run(QStringLiteral("/fault/bytes/%1/big.bin").arg(size)), 0);
+    ASSERT_FALSE(percents.isEmpty());
+    for (qsizetype i = 1; i < percents.size(); ++i)
+        ASSERT_GT(percents[i], percents[i - 1]);
+    EXPECT_LE(percents.first(), 1);
+    EXPECT_EQ(percents.last(), 100);
+    QFile file(target);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.size(), size);
     for (const qint64 offset : {qint64(0), qint64(16383), qint64(16384), size - 1}) {
@@ -216,24 +181,22 @@ TEST_F(HttpDownloadTest, ProgressRisesToOneHundredOnALargeBody)
 
 TEST_F(HttpDownloadTest, SendsTheAgentAcceptAndNoCacheHeadersAndAnEncodedPath)
 {
-    ASSERT_EQ(run(QStringLiteral("/地图 一.w3x"), target()).result, 0);
-    EXPECT_EQ(readFile(target()), "map");
-    QStringList lines = QString::fromUtf8(readFile(log_)).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_FALSE(lines.isEmpty());
-    const QRegularExpression expected(QStringLiteral(
-        "^GET /%E5%9C%B0%E5%9B%BE%20%E4%B8%80\\.w3x\tUser-Agent: Agent\\d+\tAccept: \\*/\\*\t"
-        "Cache-Control: no-cache\tPragma: no-cache$"));
-    EXPECT_TRUE(expected.match(lines.last()).hasMatch()) << lines.last().toStdString();
+    ASSERT_EQ(run(QStringLiteral("/地图 一.w3x")), 0);
+    EXPECT_EQ(readFile(target), "map");
+    const QString last = QString::fromUtf8(readFile(log)).split(u'\n', Qt::SkipEmptyParts).last();
+    EXPECT_TRUE(
+        QRegularExpression(
+            QStringLiteral("^GET /%E5%9C%B0%E5%9B%BE%20%E4%B8%80\\.w3x\tUser-Agent: Agent\\d+\t"
+                           "Accept: \\*/\\*\tCache-Control: no-cache\tPragma: no-cache$"))
+            .match(last)
+            .hasMatch())
+        << last.toStdString();
 }
 
 TEST(DownloadPercent, IsExactForAnyLength)
 {
     constexpr qint64 most = std::numeric_limits<qint64>::max();
-    const struct {
-        qint64 received;
-        qint64 expected;
-        int percent;
-    } cases[] = {
+    const qint64 cases[][3] = {
         {0, 100, 0},
         {1, 100, 1},
         {99, 100, 99},
@@ -246,9 +209,8 @@ TEST(DownloadPercent, IsExactForAnyLength)
         {most, most, 100},
         {5, 0, 0},
     };
-    for (const auto& row : cases)
-        EXPECT_EQ(DownloadPercent(row.received, row.expected), row.percent)
-            << row.received << " / " << row.expected;
+    for (const auto& [received, expected, percent] : cases)
+        EXPECT_EQ(DownloadPercent(received, expected), percent) << received << " / " << expected;
     EXPECT_EQ(ProgressBarPosition(42), 168);
     EXPECT_EQ(DownloadStatusText(42), QStringLiteral("下载状态：已接收数据42%"));
 }

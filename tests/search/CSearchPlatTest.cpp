@@ -27,7 +27,6 @@ class SearchDialog : public testing::Test {
 protected:
     SearchDialog()
     {
-        EXPECT_TRUE(dir_.isValid());
         // Two roots; "a" sorts first in the box.
         for (const char* file : {"a/games/War3.exe", "a/games/war3.exe", "a/tools/setup.exe",
                                  "b/w3/War3.exe", "b/w3/WAR3.EXE"})
@@ -36,13 +35,11 @@ protected:
 
     void touch(const QString& relative)
     {
-        const QString path = dir_.filePath(relative);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
+        QDir().mkpath(QFileInfo(dir_.filePath(relative)).path());
+        QFile file(dir_.filePath(relative));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    QString root(const char* name) const { return dir_.filePath(QString::fromLatin1(name)) + '/'; }
-    QString file(const char* relative) const
+    QString path(const char* relative) const
     {
         return dir_.filePath(QString::fromLatin1(relative));
     }
@@ -50,37 +47,24 @@ protected:
     // The dialog as the path settings open it, on two temporary roots given out of order.
     std::unique_ptr<CSearchPlat> open()
     {
-        auto dialog = std::make_unique<CSearchPlat>(QStringList{root("b"), root("a")});
+        auto dialog = std::make_unique<CSearchPlat>(QStringList{path("b/"), path("a/")});
         dialog->SetExecutableName(QStringLiteral("War3.exe"));
-        QObject::connect(dialog.get(), &CSearchPlat::useFoundPath, [this](const QString& path) {
+        QObject::connect(dialog.get(), &CSearchPlat::useFoundPath, [this](const QString& found) {
             EXPECT_EQ(QThread::currentThread(), qApp->thread());
-            handedOver_.append(path);
+            handedOver_.append(found);
         });
         dialog->show();
         return dialog;
     }
-
-    static CSkinButton* button(CSearchPlat& dialog, const char* id)
+    static void click(CSearchPlat& dialog, const char* id)
     {
-        auto* found = dialog.findChild<CSkinButton*>(QString::fromLatin1(id));
-        EXPECT_NE(found, nullptr) << id;
-        return found;
+        dialog.findChild<CSkinButton*>(QString::fromLatin1(id))->click();
     }
-    static QString position(CSearchPlat& dialog)
+    // Presses a button while the worker waits in the next message box.
+    void clickInNextMessage(CSearchPlat& dialog, const char* id)
     {
-        return dialog.findChild<QLabel*>(QStringLiteral("1062"))->text();
+        prompt_.onNextMessage([&dialog, id](const test::FakePrompt::Shown&) { click(dialog, id); });
     }
-
-    // Records the path shown while each match question is open.
-    void recordQuestions(CSearchPlat& dialog, int count)
-    {
-        for (int i = 0; i < count; ++i)
-            prompt_.onNextMessage([this, &dialog](const test::FakePrompt::Shown& shown) {
-                if (shown.text == matchQuestion)
-                    asked_.append(position(dialog));
-            });
-    }
-
     bool scanEnded(CSearchPlat& dialog, qsizetype endNotices = 1)
     {
         return test::waitUntil([&] {
@@ -91,143 +75,112 @@ protected:
     test::FakePrompt prompt_;
     QTemporaryDir dir_;
     QStringList handedOver_;
-    QStringList asked_;
 };
 
 TEST_F(SearchDialog, OffersTheRootsSortedWithAllDisksChosen)
 {
-    CSearchPlat dialog(
-        {QStringLiteral("/zeta/"), QStringLiteral("/Alpha/"), QStringLiteral("/beta/")});
+    const QStringList all{"/Alpha/", "/beta/", "/zeta/"};
+    CSearchPlat dialog({"/zeta/", "/Alpha/", "/beta/"});
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("搜索游戏程序"));
     auto* box = dialog.findChild<QComboBox*>(QStringLiteral("1059"));
-    ASSERT_NE(box, nullptr);
     QStringList items;
     for (int i = 0; i < box->count(); ++i)
         items.append(box->itemText(i));
-    EXPECT_EQ(items, (QStringList{"/Alpha/", "/beta/", "/zeta/", "所有本地硬盘"}));
+    EXPECT_EQ(items, all + QStringList{"所有本地硬盘"});
     EXPECT_EQ(box->currentText(), QStringLiteral("所有本地硬盘"));
-    EXPECT_TRUE(dialog.AllDrives());
-    EXPECT_EQ(dialog.DriveList(), (QStringList{"/Alpha/", "/beta/", "/zeta/"}));
-
-    box->setCurrentIndex(1);
-    EXPECT_FALSE(dialog.AllDrives());
-    EXPECT_EQ(dialog.DriveList(), QStringList{"/beta/"});
-    box->setCurrentIndex(3);
-    EXPECT_TRUE(dialog.AllDrives());
-    EXPECT_EQ(dialog.DriveList(), (QStringList{"/Alpha/", "/beta/", "/zeta/"}));
-
+    for (const int index : {3, 1, 3}) {
+        box->setCurrentIndex(index);
+        EXPECT_EQ(dialog.AllDrives(), index == 3);
+        EXPECT_EQ(dialog.DriveList(), index == 3 ? all : QStringList{"/beta/"});
+    }
     // The frame is drawn with its pen along the left edge.
-    const QImage image = dialog.grab().toImage();
-    EXPECT_EQ(image.pixelColor(12, 100), QColor(209, 208, 190));
+    EXPECT_EQ(dialog.grab().toImage().pixelColor(12, 100), QColor(209, 208, 190));
 }
 
-TEST_F(SearchDialog, AsksOnlyForTheExactNameAndEndsAfterDeclines)
+// Only the exact name asks; declining goes on, and a whole scan ends with the notice.
+TEST_F(SearchDialog, ScansTheChosenRootOrAllOfThemInBoxOrderAskingForExactNames)
 {
     auto dialog = open();
     prompt_.setDefaultAnswer(false);
-    recordQuestions(*dialog, 3);
-    button(*dialog, "1061")->click();
-    EXPECT_FALSE(button(*dialog, "1061")->isEnabled());
-    EXPECT_TRUE(dialog->IsRunning());
+    QStringList asked; // the path shown in the "当前位置" line while each question is open
+    for (int i = 0; i < 5; ++i)
+        prompt_.onNextMessage([&](const test::FakePrompt::Shown& shown) {
+            if (shown.text == matchQuestion)
+                asked.append(dialog->findChild<QLabel*>(QStringLiteral("1062"))->text());
+        });
+    auto* box = dialog->findChild<QComboBox*>(QStringLiteral("1059"));
+    box->setCurrentIndex(box->findText(path("b/")));
+    click(*dialog, "1061");
+    ASSERT_TRUE(scanEnded(*dialog, 1));
+    EXPECT_EQ(asked, QStringList{path("b/w3/War3.exe")});
 
-    ASSERT_TRUE(scanEnded(*dialog));
-    EXPECT_EQ(prompt_.texts(), (QStringList{matchQuestion, matchQuestion, endNotice}));
+    box->setCurrentIndex(box->findText(QStringLiteral("所有本地硬盘")));
+    click(*dialog, "1061");
+    EXPECT_FALSE(dialog->findChild<CSkinButton*>(QStringLiteral("1061"))->isEnabled());
+    EXPECT_TRUE(dialog->IsRunning());
+    ASSERT_TRUE(scanEnded(*dialog, 2));
+    EXPECT_EQ(asked, (QStringList{path("b/w3/War3.exe"), path("a/games/War3.exe"),
+                                  path("b/w3/War3.exe")}));
+    EXPECT_EQ(prompt_.texts(),
+              (QStringList{matchQuestion, endNotice, matchQuestion, matchQuestion, endNotice}));
     for (const test::FakePrompt::Shown& shown : prompt_.messages()) {
         EXPECT_EQ(shown.caption, noticeCaption());
         EXPECT_EQ(shown.buttons,
                   shown.text == endNotice ? PromptButtons::Ok : PromptButtons::OkCancel);
     }
-    EXPECT_EQ(asked_, (QStringList{file("a/games/War3.exe"), file("b/w3/War3.exe")}));
     EXPECT_TRUE(handedOver_.isEmpty());
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(dialog->IsRunning());
-    EXPECT_TRUE(button(*dialog, "1061")->isEnabled());
+    EXPECT_TRUE(dialog->findChild<CSkinButton*>(QStringLiteral("1061"))->isEnabled());
 }
 
-TEST_F(SearchDialog, ScansTheChosenRootOrAllOfThemInBoxOrder)
+// While the worker waits in its first match question, the user accepts it, presses
+// "退出" (and answers the exit question) or presses "停止".
+TEST_F(SearchDialog, InterruptingTheFirstQuestion)
 {
-    auto dialog = open();
-    prompt_.setDefaultAnswer(false);
-    auto* box = dialog->findChild<QComboBox*>(QStringLiteral("1059"));
-    recordQuestions(*dialog, 5);
-
-    box->setCurrentIndex(box->findText(root("b")));
-    button(*dialog, "1061")->click();
-    ASSERT_TRUE(scanEnded(*dialog, 1));
-    EXPECT_EQ(asked_, QStringList{file("b/w3/War3.exe")});
-
-    asked_.clear();
-    box->setCurrentIndex(box->findText(QStringLiteral("所有本地硬盘")));
-    button(*dialog, "1061")->click();
-    ASSERT_TRUE(scanEnded(*dialog, 2));
-    EXPECT_EQ(asked_, (QStringList{file("a/games/War3.exe"), file("b/w3/War3.exe")}));
-}
-
-TEST_F(SearchDialog, AcceptingHandsThePathOverAndClosesWithoutAsking)
-{
-    auto dialog = open();
-    prompt_.answerNext(true);
-    recordQuestions(*dialog, 1);
-    button(*dialog, "1061")->click();
-
-    ASSERT_TRUE(test::waitUntil([&] { return !dialog->isVisible(); }));
-    EXPECT_EQ(handedOver_, QStringList{file("a/games/War3.exe")});
-    EXPECT_EQ(asked_, handedOver_);
-    EXPECT_EQ(prompt_.texts(), QStringList{matchQuestion});
-    EXPECT_FALSE(dialog->WorkerActive());
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
-}
-
-TEST_F(SearchDialog, ExitWhileRunningAsksAndCancelKeepsScanning)
-{
-    auto dialog = open();
-    prompt_.setDefaultAnswer(false);
-    // While the worker waits in its first report, the user presses "退出" and declines.
-    prompt_.onNextMessage([&](const test::FakePrompt::Shown&) { button(*dialog, "2")->click(); });
-    button(*dialog, "1061")->click();
-
-    ASSERT_TRUE(scanEnded(*dialog));
-    EXPECT_EQ(prompt_.texts(),
-              (QStringList{matchQuestion, exitQuestion, matchQuestion, endNotice}));
-    EXPECT_TRUE(dialog->isVisible());
-
-    // Idle, "退出" closes at once.
-    button(*dialog, "2")->click();
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(prompt_.count(), 4);
-}
-
-TEST_F(SearchDialog, ExitConfirmedWhileAReportWaitsClosesWithoutEndNotice)
-{
-    auto dialog = open();
-    prompt_.answerNext(false); // the match question
-    prompt_.answerNext(true);  // the exit question
-    prompt_.onNextMessage([&](const test::FakePrompt::Shown&) { button(*dialog, "2")->click(); });
-    button(*dialog, "1061")->click();
-
-    ASSERT_TRUE(test::waitUntil([&] { return !dialog->isVisible(); }));
-    EXPECT_FALSE(dialog->WorkerActive());
-    EXPECT_EQ(prompt_.texts(), (QStringList{matchQuestion, exitQuestion}));
-    EXPECT_TRUE(handedOver_.isEmpty());
-}
-
-TEST_F(SearchDialog, StopEndsTheScanSilentlyAndANewScanRunsInFull)
-{
-    auto dialog = open();
-    prompt_.setDefaultAnswer(false);
-    prompt_.onNextMessage(
-        [&](const test::FakePrompt::Shown&) { button(*dialog, "1060")->click(); });
-    button(*dialog, "1061")->click();
-
-    ASSERT_TRUE(test::waitUntil([&] { return prompt_.count() == 1 && !dialog->WorkerActive(); }));
-    EXPECT_FALSE(dialog->IsRunning());
-    EXPECT_TRUE(button(*dialog, "1061")->isEnabled());
-    EXPECT_EQ(prompt_.texts(), QStringList{matchQuestion});
-
-    button(*dialog, "1061")->click();
-    ASSERT_TRUE(scanEnded(*dialog));
-    EXPECT_EQ(prompt_.texts(),
-              (QStringList{matchQuestion, matchQuestion, matchQuestion, endNotice}));
+    const struct {
+        const char* name;
+        const char* button; // pressed inside the question, or nullptr
+        QList<bool> answers;
+        QStringList texts;
+        bool handsOver;
+    } cases[] = {
+        {"accept", nullptr, {true}, {matchQuestion}, true},
+        {"exit, then cancel",
+         "2",
+         {false, false},
+         {matchQuestion, exitQuestion, matchQuestion, endNotice},
+         false},
+        {"exit, then OK", "2", {false, true}, {matchQuestion, exitQuestion}, false},
+        {"stop", "1060", {false}, {matchQuestion}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompt_.clear();
+        prompt_.setDefaultAnswer(false);
+        handedOver_.clear();
+        auto dialog = open();
+        for (const bool answer : c.answers)
+            prompt_.answerNext(answer);
+        if (c.button)
+            clickInNextMessage(*dialog, c.button);
+        click(*dialog, "1061");
+        ASSERT_TRUE(test::waitUntil([&] { return !dialog->WorkerActive(); }));
+        EXPECT_EQ(prompt_.texts(), c.texts);
+        EXPECT_EQ(handedOver_, c.handsOver ? QStringList{path("a/games/War3.exe")} : QStringList{});
+        EXPECT_FALSE(dialog->IsRunning());
+        EXPECT_EQ(dialog->isVisible(), c.button && c.answers.last() == false);
+        if (dialog->isVisible()) {
+            // Idle again: a new scan runs in full, and "退出" closes at once.
+            prompt_.clear();
+            click(*dialog, "1061");
+            ASSERT_TRUE(scanEnded(*dialog));
+            EXPECT_EQ(prompt_.texts(), (QStringList{matchQuestion, matchQuestion, endNotice}));
+            click(*dialog, "2");
+            EXPECT_FALSE(dialog->isVisible());
+            EXPECT_EQ(prompt_.count(), 3);
+        }
+    }
 }
 
 TEST_F(SearchDialog, ClosingWhileAWorkerRunsWaitsForIt)
@@ -236,7 +189,7 @@ TEST_F(SearchDialog, ClosingWhileAWorkerRunsWaitsForIt)
     for (int i = 0; i < 50; ++i)
         touch(QStringLiteral("a/many/f%1/tool.exe").arg(i));
     auto dialog = open();
-    button(*dialog, "1061")->click();
+    click(*dialog, "1061");
     prompt_.setDefaultAnswer(true);
     dialog->done(QDialog::Rejected);
     EXPECT_FALSE(dialog->WorkerActive());
