@@ -4,13 +4,12 @@
 #include "catalogue/ui/PageView.h"
 #include "common/ContentServer.h"
 #include "common/Prompt.h"
+#include "common/Shell.h"
 #include "download/ui/CLoadDown.h"
 #include "download/ui/DownloadJob.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/Launcher.h"
 #include "settings/ui/PathSetting.h"
-#include "update/ui/UpdateCheck.h"
-#include "common/Shell.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CWebPanel.h"
 #include "ui/ClickLabel.h"
@@ -18,6 +17,7 @@
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinButton.h"
 #include "ui/skin/CSkinMusicButton.h"
+#include "update/ui/UpdateCheck.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -99,7 +99,6 @@ void CVerdaneDlg::OnInitDialog()
     UpdateCheck().CheckForUpdate(this);
 
     background_ = loadBitmap(129);
-    downloadedMark_ = loadBitmap(1038);
     backBuffer_ = QPixmap(size());
     backBuffer_.fill(Qt::black);
     resetBackBuffer();
@@ -231,7 +230,8 @@ void CVerdaneDlg::createLaunchAndCategoryButtons()
         button->setFocusPolicy(Qt::NoFocus);
         button->show();
         const int id = layout.id;
-        connect(button, &CSkinButton::clicked, this, [this, id] { Launcher().StartTarget(this, id); });
+        connect(button, &CSkinButton::clicked, this,
+                [this, id] { Launcher().StartTarget(this, id); });
     }
     const ButtonLayout categoryButtons[] = {
         {3005, pixelRect(181, 22, 244, 109), 148}, {3006, pixelRect(244, 22, 307, 109), 146},
@@ -282,10 +282,11 @@ void CVerdaneDlg::createTrayIcon()
     tray_ = new QSystemTrayIcon(programIcon(), this);
     tray_->setToolTip(kTitle);
     tray_->setContextMenu(trayMenu_);
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-        if (why == QSystemTrayIcon::DoubleClick)
-            restoreFromTray();
-    });
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::DoubleClick)
+                    restoreFromTray();
+            });
     tray_->show();
 }
 
@@ -331,7 +332,8 @@ void CVerdaneDlg::removeTrayIcon()
 void CVerdaneDlg::OnDownloadButton(int row)
 {
     if (DownloadBusy) {
-        showNotice(QStringLiteral("有数据在下载中，请你稍等片刻！下载完后在进行后续操作.谢谢！"), this);
+        showNotice(QStringLiteral("有数据在下载中，请你稍等片刻！下载完后在进行后续操作.谢谢！"),
+                   this);
         return;
     }
     pageView_->SelectedRow = row;
@@ -341,14 +343,14 @@ void CVerdaneDlg::OnDownloadButton(int row)
 void CVerdaneDlg::StartDownload()
 {
     SettingsStore settings;
-    const QString gamePath = settings.ReadSetting(SettingsRoot::LocalMachine,
-                                                  programSubkey(QStringLiteral("War3")),
-                                                  QStringLiteral("ClientPath"));
+    const QString gamePath =
+        settings.ReadSetting(SettingsRoot::LocalMachine, programSubkey(QStringLiteral("War3")),
+                             QStringLiteral("ClientPath"));
     const int category = pageView_->category();
     if (category == MapCatalogue::ToolsCategory) {
-        const QString tools = settings.ReadSetting(SettingsRoot::LocalMachine,
-                                                   programSubkey(QStringLiteral("Tools")),
-                                                   QStringLiteral("ClientPath"));
+        const QString tools =
+            settings.ReadSetting(SettingsRoot::LocalMachine, programSubkey(QStringLiteral("Tools")),
+                                 QStringLiteral("ClientPath"));
         if (tools.isEmpty()) {
             showNotice(QStringLiteral("请先设置 工具下载地址！"), this);
             openPathSettings();

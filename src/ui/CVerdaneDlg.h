@@ -88,7 +88,6 @@ private:
     CLoadDown* loadDown_ = nullptr;
     std::thread downloadWorker_;
     QPixmap background_;
-    QPixmap downloadedMark_;
     QPixmap backBuffer_;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;

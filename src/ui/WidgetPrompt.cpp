@@ -12,7 +12,8 @@ QWidget* ownerWidget(QObject* owner)
     return qobject_cast<QWidget*>(owner);
 }
 
-QString runFileDialog(QObject* owner, const FileDialogRequest& request, QFileDialog::AcceptMode mode)
+QString runFileDialog(QObject* owner, const FileDialogRequest& request,
+                      QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(ownerWidget(owner), request.title);
     dialog.setAcceptMode(mode);

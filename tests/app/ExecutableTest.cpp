@@ -66,8 +66,8 @@ TEST(ExecutableTest, StartsOffscreenFetchesTheVersionAndEndsCleanlyWhenAskedToCl
     while (!fetched && timer.elapsed() < 60000 && program.state() == QProcess::Running) {
         QThread::msleep(100);
         QFile requests(log);
-        fetched = requests.open(QIODevice::ReadOnly) &&
-                  requests.readAll().contains("ZarnMapVersion.txt");
+        fetched =
+            requests.open(QIODevice::ReadOnly) && requests.readAll().contains("ZarnMapVersion.txt");
     }
     ASSERT_TRUE(fetched) << program.readAll().toStdString();
     QThread::msleep(500);

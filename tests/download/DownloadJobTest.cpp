@@ -11,11 +11,11 @@
 #include "ui/CVerdaneDlg.h"
 #include "ui/skin/CSkinProgressCtrl.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
-#include <QApplication>
 #include <QTest>
 #include <QTimer>
 
@@ -47,11 +47,16 @@ protected:
 
     void open(int category, const QString& link)
     {
-        ASSERT_TRUE(test::writeCatalogue(work.filePath(u"ZarnREZ.dat"_s),
-                                         {{category, u"2026-01-02"_s, u"第一张"_s, u"说明"_s,
-                                           {}, link, {}},
-                                          {category, u"2026-01-01"_s, u"第二张"_s, u"说明"_s,
-                                           {}, server->url(u"/files/other.w3x"_s), {}}}));
+        ASSERT_TRUE(
+            test::writeCatalogue(work.filePath(u"ZarnREZ.dat"_s),
+                                 {{category, u"2026-01-02"_s, u"第一张"_s, u"说明"_s, {}, link, {}},
+                                  {category,
+                                   u"2026-01-01"_s,
+                                   u"第二张"_s,
+                                   u"说明"_s,
+                                   {},
+                                   server->url(u"/files/other.w3x"_s),
+                                   {}}}));
         QDir::setCurrent(work.path());
         dialog = std::make_unique<CVerdaneDlg>();
         dialog->OnInitDialog();
@@ -131,8 +136,7 @@ TEST_F(DownloadJobTest, AnotherButtonWhileAJobRunsGetsTheBusyMessage)
     });
     ASSERT_TRUE(downloadAndWait());
     ASSERT_EQ(prompt.count(), 2);
-    EXPECT_EQ(prompt.texts()[1],
-              u"有数据在下载中，请你稍等片刻！下载完后在进行后续操作.谢谢！"_s);
+    EXPECT_EQ(prompt.texts()[1], u"有数据在下载中，请你稍等片刻！下载完后在进行后续操作.谢谢！"_s);
 }
 
 TEST_F(DownloadJobTest, AFailedDownloadSaysSoAndKeepsTheOlderCopy)

@@ -1,11 +1,11 @@
 #include "settings/ui/Launcher.h"
 
 #include "common/Cp936.h"
-#include "support/PrintQString.h"
 #include "common/Prompt.h"
 #include "settings/SettingsTestSupport.h"
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
+#include "support/PrintQString.h"
 #include "support/TempConfig.h"
 
 #include <QDir>

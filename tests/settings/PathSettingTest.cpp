@@ -1,10 +1,10 @@
 #include "settings/ui/PathSetting.h"
 
-#include "support/PrintQString.h"
 #include "common/Prompt.h"
 #include "search/ui/CSearchPlat.h"
 #include "settings/SettingsTestSupport.h"
 #include "support/FakePrompt.h"
+#include "support/PrintQString.h"
 #include "support/TempConfig.h"
 #include "ui/skin/CSkinButton.h"
 #include "ui/skin/CSkinGroupStatic.h"

@@ -14,11 +14,12 @@ bool writeCatalogue(const QString& path, const QList<CatalogueRow>& rows)
         sqlite3_close(db);
         return false;
     }
-    bool ok = sqlite3_exec(db,
-                           "create table ZarnMapDB (Maptype integer, UpdateTime text, MapName text, "
-                           "MapExplain text, Pic_Link text, Down_Link text, ExplainLink text);"
-                           "begin;",
-                           nullptr, nullptr, nullptr) == SQLITE_OK;
+    bool ok =
+        sqlite3_exec(db,
+                     "create table ZarnMapDB (Maptype integer, UpdateTime text, MapName text, "
+                     "MapExplain text, Pic_Link text, Down_Link text, ExplainLink text);"
+                     "begin;",
+                     nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_stmt* insert = nullptr;
     ok = ok && sqlite3_prepare_v2(db, "insert into ZarnMapDB values (?, ?, ?, ?, ?, ?, ?)", -1,
                                   &insert, nullptr) == SQLITE_OK;

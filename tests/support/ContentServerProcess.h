@@ -14,7 +14,7 @@ public:
 
     bool started() const { return port_ != 0; }
     int port() const { return port_; }
-    QString host() const;              // 127.0.0.1:<port>
+    QString host() const;                   // 127.0.0.1:<port>
     QString url(const QString& path) const; // http://127.0.0.1:<port><path>
 
 private:

@@ -59,8 +59,7 @@ void PageView::connectControls()
     connect(dialog_.control<ClickLabel>(1011), &ClickLabel::clicked, this,
             &PageView::OnPreviousPage);
     connect(dialog_.control<ClickLabel>(1012), &ClickLabel::clicked, this, &PageView::OnNextPage);
-    connect(dialog_.control<QLineEdit>(1014), &QLineEdit::textChanged, this,
-            &PageView::RenderPage);
+    connect(dialog_.control<QLineEdit>(1014), &QLineEdit::textChanged, this, &PageView::RenderPage);
     for (const RowControls& row : kRows) {
         const int link = row.link;
         connect(dialog_.control<ClickLabel>(link), &ClickLabel::clicked, this,
@@ -124,8 +123,8 @@ void PageView::showRow(int row, qsizetype index)
     // Widths follow the explanation's length in code page 936 bytes.
     const double textWidth = static_cast<double>(cp936Length(record.MapExplain)) * 6.7;
     explanation->setGeometry(233, controls.textY, static_cast<int>(textWidth), 19);
-    dialog_.control(controls.link)->setGeometry(static_cast<int>(textWidth + 233.0),
-                                                controls.textY, 30, 19);
+    dialog_.control(controls.link)
+        ->setGeometry(static_cast<int>(textWidth + 233.0), controls.textY, 30, 19);
     title->show();
     explanation->show();
     dialog_.control(controls.link)->show();

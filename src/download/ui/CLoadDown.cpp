@@ -16,8 +16,8 @@
 namespace verdane {
 
 CLoadDown::CLoadDown(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::CustomizeWindowHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::CustomizeWindowHint)
     , progress_(new CSkinProgressCtrl(this))
 {
     setObjectName(QStringLiteral("154"));

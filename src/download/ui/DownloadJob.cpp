@@ -57,12 +57,10 @@ void DownloadJob::finish(bool downloaded)
     if (!downloaded)
         return;
     // The main window marks the entry while this worker waits.
-    const Entry entry = entry_;
-    CVerdaneDlg* mainWindow = mainWindow_;
     QMetaObject::invokeMethod(
-        mainWindow,
-        [mainWindow, entry] {
-            mainWindow->pageView().OnDownloadDone(entry.category, entry.index, entry.downLink);
+        mainWindow_,
+        [this] {
+            mainWindow_->pageView().OnDownloadDone(entry_.category, entry_.index, entry_.downLink);
         },
         Qt::BlockingQueuedConnection);
 }

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 
 #include <atomic>
-#include <memory>
-#include <thread>
 
 namespace verdane {
 
@@ -33,8 +30,9 @@ private:
     QString localPath() const;
     void finish(bool downloaded);
 
-    QPointer<CVerdaneDlg> mainWindow_;
-    QPointer<CLoadDown> dialog_;
+    // Both outlive the worker: the main window waits for it before it goes.
+    CVerdaneDlg* mainWindow_;
+    CLoadDown* dialog_;
     Entry entry_;
     std::atomic<bool>& busy_;
 };

@@ -8,7 +8,7 @@ namespace verdane {
 
 // The program's pictures, each named by its resource number.
 QPixmap loadBitmap(unsigned int resourceId);
-QIcon programIcon();     // icon 128
-QCursor linkCursor();    // cursor 150
+QIcon programIcon();  // icon 128
+QCursor linkCursor(); // cursor 150
 
 } // namespace verdane
