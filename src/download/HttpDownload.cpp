@@ -1,7 +1,8 @@
 #include "download/HttpDownload.h"
 
+#include "download/DownloadTempFile.h"
+
 #include <QLoggingCategory>
-#include <QSaveFile>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -32,7 +33,8 @@ struct Transfer {
     Clock::duration stallLimit{};
     Clock::time_point lastByte = Clock::now();
     curl_off_t lastCount = 0;
-    QSaveFile file;
+    QString localPath;
+    DownloadTempFile file;
     bool bodyStarted = false;
     DownloadFailure failure = DownloadFailure::None;
     qint64 expected = 0;
@@ -50,7 +52,8 @@ long responseStatus(CURL* curl)
 }
 
 // Once the final answer's headers are in: refuse anything but 2xx before a
-// byte of it is stored, then open the temporary file beside the target.
+// byte of it is stored, then open the temporary file beside the target (which
+// also clears away what killed downloads left in that folder).
 bool startBody(Transfer& transfer)
 {
     transfer.bodyStarted = true;
@@ -63,7 +66,7 @@ bool startBody(Transfer& transfer)
     if (curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
         length > 0)
         transfer.expected = static_cast<qint64>(length);
-    if (!transfer.file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!transfer.file.open(transfer.localPath)) {
         qCDebug(lcDownload, "444");
         transfer.failure = DownloadFailure::CreateFile;
         return false;
@@ -78,7 +81,7 @@ size_t storeBlock(char* data, size_t size, size_t count, void* user)
     if (!transfer->bodyStarted && !startBody(*transfer))
         return 0;
     const auto bytes = static_cast<qint64>(size * count);
-    if (transfer->file.write(data, bytes) != bytes) {
+    if (!transfer->file.write(data, bytes)) {
         transfer->failure = DownloadFailure::Write;
         return 0;
     }
@@ -185,7 +188,7 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
 
     Transfer transfer;
     transfer.curl = curl.get();
-    transfer.file.setFileName(localPath);
+    transfer.localPath = localPath;
     transfer.progress = &progress_;
     transfer.stallLimit = std::chrono::seconds(limits_.stallSeconds);
 
@@ -229,7 +232,7 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
     expected_ = transfer.expected;
     received_ = transfer.received;
     if (failure_ != DownloadFailure::None) {
-        transfer.file.cancelWriting();
+        transfer.file.discard();
         return -1;
     }
     return 0;

@@ -30,7 +30,9 @@ struct DownloadLimits {
 // Fetches one file over HTTP or HTTPS into one local path. The body goes to a
 // temporary file in the target folder which replaces the local path only when
 // the whole body has arrived and reached the disk: a failed download leaves an
-// older copy as it was and no partial file behind.
+// older copy as it was and no partial file behind, and what a killed process
+// may have left is cleared away by the next download into that folder
+// (DownloadTempFile).
 class HttpDownload {
 public:
     // Called on the thread that runs DownloadFile, after a block has been
