@@ -31,6 +31,7 @@ using Clock = std::chrono::steady_clock;
 struct Transfer {
     CURL* curl = nullptr;
     Clock::duration stallLimit{};
+    const std::atomic<bool>* cancel = nullptr;
     Clock::time_point lastByte = Clock::now();
     curl_off_t lastCount = 0;
     QString localPath;
@@ -108,6 +109,8 @@ size_t storeBlock(char* data, size_t size, size_t count, void* user)
 int watchForStall(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t)
 {
     auto* transfer = static_cast<Transfer*>(user);
+    if (transfer->cancel != nullptr && transfer->cancel->load())
+        return 1;
     const Clock::time_point now = Clock::now();
     if (received != transfer->lastCount) {
         transfer->lastCount = received;
@@ -191,6 +194,7 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
     transfer.localPath = localPath;
     transfer.progress = &progress_;
     transfer.stallLimit = std::chrono::seconds(limits_.stallSeconds);
+    transfer.cancel = limits_.cancel;
 
     CURL* handle = curl.get();
     curl_easy_setopt(handle, CURLOPT_URL, address.constData());

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <atomic>
 #include <functional>
 
 namespace verdane {
@@ -25,6 +26,8 @@ struct DownloadLimits {
     // No byte for this long ends the download as a failure.
     int stallSeconds = 30;
     int maxRedirects = 5;
+    // When set (from any thread) the transfer is abandoned within about a second.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // Fetches one file over HTTP or HTTPS into one local path. The body goes to a

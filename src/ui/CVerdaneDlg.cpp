@@ -78,6 +78,8 @@ CVerdaneDlg::CVerdaneDlg(QWidget* parent)
 CVerdaneDlg::~CVerdaneDlg()
 {
     removeTrayIcon();
+    // A download still running is abandoned: nothing may outlive this window.
+    closingDown_ = true;
     waitForDownloadWorker();
 }
 
@@ -370,7 +372,7 @@ void CVerdaneDlg::StartDownload()
     auto job = std::make_shared<DownloadJob>(
         *this, *loadDown_,
         DownloadJob::Entry{category, index, catalogue_->records().at(index).Down_Link},
-        DownloadBusy);
+        DownloadBusy, closingDown_);
     downloadWorker_ = std::thread([job] { job->run(); });
 }
 

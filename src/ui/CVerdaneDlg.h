@@ -87,6 +87,7 @@ private:
     PageView* pageView_ = nullptr;
     CLoadDown* loadDown_ = nullptr;
     std::thread downloadWorker_;
+    std::atomic<bool> closingDown_{false};
     QPixmap background_;
     QPixmap backBuffer_;
     QSystemTrayIcon* tray_ = nullptr;

@@ -114,6 +114,19 @@ TEST_F(DownloadJobTest, ConfirmedDownloadLandsInTheMapsFolderAndMarksTheRow)
     EXPECT_EQ(dialog->downloadDialog()->progressBar()->pos(), 400);
 }
 
+TEST_F(DownloadJobTest, ClosingTheWindowAbandonsARunningDownloadSilently)
+{
+    QDir(work.path()).mkpath(u"game/Maps"_s);
+    setPath(u"War3"_s, game());
+    open(0, server->url(u"/fault/stall/files/map.w3x"_s));
+    QTest::mouseClick(dialog->control(1022), Qt::LeftButton);
+    ASSERT_TRUE(test::waitUntil([&] { return dialog->downloadDialog()->isVisible(); }));
+    dialog.reset();
+    EXPECT_EQ(prompt.texts(), QStringList{mapsFolder() + u"/map.w3x"_s})
+        << "no failure message once the window has gone";
+    EXPECT_FALSE(QFile::exists(mapsFolder() + u"/map.w3x"_s));
+}
+
 TEST_F(DownloadJobTest, CancellingTheConfirmationLeavesNothing)
 {
     setPath(u"War3"_s, game());

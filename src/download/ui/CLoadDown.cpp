@@ -47,15 +47,22 @@ CLoadDown::CLoadDown(QWidget* parent)
     connect(link, &ClickLabel::clicked, this, [] { shell().openWebPage(gameSectionAddress()); });
 }
 
-int CLoadDown::DownloadFile(const QString& url, const QString& localPath)
+int CLoadDown::DownloadFile(const QString& url, const QString& localPath,
+                            const std::atomic<bool>* cancel)
 {
     // Runs on the download worker; the bar moves through queued calls so the
     // transfer never waits for the screen.
-    HttpDownload download([this](int percent) {
-        QMetaObject::invokeMethod(this, "showProgress", Qt::QueuedConnection, Q_ARG(int, percent));
-    });
+    DownloadLimits limits;
+    limits.cancel = cancel;
+    HttpDownload download(
+        [this](int percent) {
+            QMetaObject::invokeMethod(this, "showProgress", Qt::QueuedConnection,
+                                      Q_ARG(int, percent));
+        },
+        limits);
     const int result = download.DownloadFile(url, localPath);
-    if (result != 0 && !download.failureMessage().isEmpty())
+    const bool cancelled = cancel != nullptr && cancel->load();
+    if (result != 0 && !cancelled && !download.failureMessage().isEmpty())
         showNotice(download.failureMessage(), this);
     return result;
 }

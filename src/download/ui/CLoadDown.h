@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <atomic>
+
 namespace verdane {
 
 class CSkinProgressCtrl;
@@ -17,7 +19,9 @@ public:
     // Runs on the download worker: fetches the file, reporting progress to this
     // dialog with queued calls. 0 on success, -1 on failure (its own message,
     // if any, has been shown).
-    int DownloadFile(const QString& url, const QString& localPath);
+    // A set cancel flag abandons the transfer silently.
+    int DownloadFile(const QString& url, const QString& localPath,
+                     const std::atomic<bool>* cancel = nullptr);
 
     CSkinProgressCtrl* progressBar() const { return progress_; }
 

@@ -13,11 +13,12 @@
 namespace verdane {
 
 DownloadJob::DownloadJob(CVerdaneDlg& mainWindow, CLoadDown& dialog, Entry entry,
-                         std::atomic<bool>& busy)
+                         std::atomic<bool>& busy, const std::atomic<bool>& cancel)
     : mainWindow_(&mainWindow)
     , dialog_(&dialog)
     , entry_(std::move(entry))
     , busy_(busy)
+    , cancel_(cancel)
 {
 }
 
@@ -45,8 +46,9 @@ void DownloadJob::run()
         return;
     }
     QMetaObject::invokeMethod(dialog_, "showCentred", Qt::BlockingQueuedConnection);
-    const bool downloaded = dialog_->DownloadFile(entry_.downLink, path) == 0;
-    finish(downloaded);
+    const bool downloaded = dialog_->DownloadFile(entry_.downLink, path, &cancel_) == 0;
+    if (!cancel_)
+        finish(downloaded);
     busy_ = false;
 }
 

@@ -21,7 +21,9 @@ public:
         QString downLink;
     };
 
-    DownloadJob(CVerdaneDlg& mainWindow, CLoadDown& dialog, Entry entry, std::atomic<bool>& busy);
+    // cancel: set when the main window goes; the job then ends without a word.
+    DownloadJob(CVerdaneDlg& mainWindow, CLoadDown& dialog, Entry entry, std::atomic<bool>& busy,
+                const std::atomic<bool>& cancel);
 
     // Runs on the worker thread. Clears the busy flag when it ends.
     void run();
@@ -35,6 +37,7 @@ private:
     CLoadDown* dialog_;
     Entry entry_;
     std::atomic<bool>& busy_;
+    const std::atomic<bool>& cancel_;
 };
 
 } // namespace verdane
