@@ -14,6 +14,8 @@
 
 #include "download/HttpDownload.h"
 
+#include "Statistics.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,6 +32,8 @@
 #include <vector>
 
 namespace {
+
+using verdane::bench::median;
 
 constexpr qint64 kSize = qint64(1) << 30;
 
@@ -69,12 +73,6 @@ double cpuSeconds(int who)
 double best(std::vector<double> values)
 {
     return *std::min_element(values.begin(), values.end());
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

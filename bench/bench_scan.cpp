@@ -10,6 +10,8 @@
 #include "search/DriveScan.h"
 #include "search/ScanDrives.h"
 
+#include "Statistics.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -29,6 +31,8 @@
 extern char** environ;
 
 namespace {
+
+using verdane::bench::median;
 
 constexpr long TmpfsMagic = 0x01021994;
 constexpr int Fanout = 10;          // folders per level above the leaves
@@ -137,12 +141,6 @@ long findCount(const QString& root)
         lines += std::count(buffer, buffer + n, '\n');
     close(fd);
     return lines;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "catalogue/MapCatalogue.h"
 #include "common/Cp936.h"
 #include "support/FakePrompt.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,19 +33,6 @@ ToolRun runTool(const QStringList& args)
             QString::fromUtf8(tool.readAllStandardError())};
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
 class CatalogueToolTest : public testing::Test {
 protected:
     QTemporaryDir dir;
@@ -55,11 +43,11 @@ protected:
 
 TEST_F(CatalogueToolTest, BuildsACatalogueTheProgramReadsInItsOrder)
 {
-    writeAll(source, "# a comment\n\n" + header +
-                         "0\t2024-01-02\t旧图\t说明\thttp://{server}/p.svg\thttp://{server}/f/"
-                         "old.w3x\thttp://{server}/e.html\r\n"
-                         "0\t2024-03-01 10:00\t新图\t\tp\thttp://{server}/f/新.w3x\thttp://x/e\n"
-                         "4\t2024-02-01 09:30:15\t工具\t好用\tp\tt.zip\te\n");
+    writeFile(source, "# a comment\n\n" + header +
+                          "0\t2024-01-02\t旧图\t说明\thttp://{server}/p.svg\thttp://{server}/f/"
+                          "old.w3x\thttp://{server}/e.html\r\n"
+                          "0\t2024-03-01 10:00\t新图\t\tp\thttp://{server}/f/新.w3x\thttp://x/e\n"
+                          "4\t2024-02-01 09:30:15\t工具\t好用\tp\tt.zip\te\n");
     ToolRun run = runTool({"build", source, target, "--server", "example.org:81"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
 
@@ -83,9 +71,9 @@ TEST_F(CatalogueToolTest, BuildsACatalogueTheProgramReadsInItsOrder)
 
 TEST_F(CatalogueToolTest, BadLinesAreNamedAndTheOldCatalogueStays)
 {
-    writeAll(source, header + "1\t2024-01-01\told\tx\tp\thttp://h/old.w3x\te\n");
+    writeFile(source, header + "1\t2024-01-01\told\tx\tp\thttp://h/old.w3x\te\n");
     ASSERT_EQ(runTool({"build", source, target}).status, 0);
-    const QByteArray before = readAll(target);
+    const QByteArray before = readFile(target);
     ASSERT_FALSE(before.isEmpty());
 
     const struct {
@@ -108,12 +96,12 @@ TEST_F(CatalogueToolTest, BadLinesAreNamedAndTheOldCatalogueStays)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        writeAll(source, c.content);
+        writeFile(source, c.content);
         const ToolRun run = runTool({"build", source, target});
         EXPECT_EQ(run.status, 1);
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.message))) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("left unchanged")));
-        EXPECT_EQ(readAll(target), before);
+        EXPECT_EQ(readFile(target), before);
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
               (QStringList{"ZarnREZ.dat", "source.tsv"}));
@@ -126,7 +114,7 @@ TEST_F(CatalogueToolTest, ListReportsAMissingOrBrokenCatalogueAndBadArguments)
     EXPECT_TRUE(run.err.contains(QStringLiteral("no such file")));
     EXPECT_FALSE(QFile::exists(target));
 
-    writeAll(target, QByteArray(2048, 'x'));
+    writeFile(target, QByteArray(2048, 'x'));
     run = runTool({"list", target, "0"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("file is not a database")));

@@ -2,6 +2,7 @@
 #include "download/HttpDownload.h"
 
 #include "support/ContentServerProcess.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,21 +21,10 @@ namespace verdane {
 namespace {
 
 using test::ContentServerProcess;
+using test::readFile;
+using test::writeFile;
 
 const QByteArray kOlderCopy = "an older copy of the map";
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(content) == content.size();
-}
 
 // Every entry of a folder, hidden ones, links and folders included.
 QStringList entries(const QString& folder)

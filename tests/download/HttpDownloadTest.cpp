@@ -1,6 +1,7 @@
 #include "download/HttpDownload.h"
 
 #include "support/ContentServerProcess.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,9 @@
 namespace verdane {
 namespace {
 
+using test::readFile;
+using test::writeFile;
+
 const QByteArray kOlderCopy = "an older copy of the file";
 
 QByteArray pattern(int size)
@@ -25,19 +29,6 @@ QByteArray pattern(int size)
     for (int i = 0; i < size; ++i)
         bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xff);
     return bytes;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
 }
 
 // The real content server on a temporary folder; each download goes to target.

@@ -1,22 +1,12 @@
 #include "support/TempConfig.h"
 
+#include "support/Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 
 namespace verdane::test {
-
-namespace {
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(content);
-}
-
-} // namespace
 
 TempConfig::TempConfig()
     : oldHome_(qgetenv("XDG_CONFIG_HOME"))
