@@ -23,11 +23,11 @@
 #include <QBitmap>
 #include <QCloseEvent>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QWindow>
 
@@ -51,6 +51,16 @@ struct ButtonLayout {
 };
 
 const QColor kTextBackground(5, 5, 5);
+const QColor kKeyColour(255, 0, 255);
+
+QPixmap withKeyColourTransparent(const QPixmap& picture)
+{
+    if (picture.isNull())
+        return picture;
+    QPixmap shaped = picture;
+    shaped.setMask(picture.createMaskFromColor(kKeyColour, Qt::MaskInColor));
+    return shaped;
+}
 
 void colourLabel(QWidget* label, const QColor& text, bool transparent)
 {
@@ -70,8 +80,10 @@ CVerdaneDlg::CVerdaneDlg(QWidget* parent)
     , catalogue_(std::make_unique<MapCatalogue>())
 {
     setObjectName(QStringLiteral("102"));
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
+    // The key colour of the background is drawn transparent, which a compositor
+    // (every Wayland desktop) shows as the window's outline; the mask set later
+    // shapes the window where no compositor runs.
+    setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(603, 428);
 }
 
@@ -97,12 +109,13 @@ void CVerdaneDlg::OnInitDialog()
 
     createTemplateControls();
     createTitleButtons();
+    qApp->installEventFilter(this);
     // Runs before the window first shows; an accepted update closes it again.
-    UpdateCheck().CheckForUpdate(this);
+    UpdateCheck().CheckForUpdate(this, UpdateCheck::StartupFetchLimit);
 
-    background_ = loadBitmap(129);
+    background_ = withKeyColourTransparent(loadBitmap(129));
     backBuffer_ = QPixmap(size());
-    backBuffer_.fill(Qt::black);
+    backBuffer_.fill(Qt::transparent);
     resetBackBuffer();
     applyShape();
 
@@ -137,6 +150,7 @@ CWebPanel* CVerdaneDlg::webPanel(int id) const
 void CVerdaneDlg::resetBackBuffer()
 {
     QPainter painter(&backBuffer_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawPixmap(0, 0, background_);
 }
 
@@ -300,10 +314,6 @@ void CVerdaneDlg::createWindowMenu()
     windowMenu_->addSeparator();
     QAction* about = windowMenu_->addAction(QStringLiteral("关于 Verdane(&A)..."));
     connect(about, &QAction::triggered, this, &CVerdaneDlg::showAbout);
-
-    auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
-    connect(shortcut, &QShortcut::activated, this,
-            [this] { windowMenu_->popup(mapToGlobal(QPoint(0, 0))); });
 }
 
 void CVerdaneDlg::applyControlColours()
@@ -322,7 +332,7 @@ void CVerdaneDlg::applyShape()
 {
     if (background_.isNull())
         return;
-    setMask(background_.createMaskFromColor(QColor(255, 0, 255), Qt::MaskInColor));
+    setMask(background_.mask());
 }
 
 void CVerdaneDlg::removeTrayIcon()
@@ -415,6 +425,7 @@ void CVerdaneDlg::quitFromTray()
 void CVerdaneDlg::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawPixmap(0, 0, backBuffer_);
 }
 
@@ -443,14 +454,31 @@ void CVerdaneDlg::mouseReleaseEvent(QMouseEvent* event)
     QDialog::mouseReleaseEvent(event);
 }
 
-void CVerdaneDlg::keyPressEvent(QKeyEvent* event)
+bool CVerdaneDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    // Enter presses the default button, which minimises.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        control<CSkinButton>(1)->click();
-        return;
+    // The window's keys hold wherever its focus is, also inside a web view,
+    // which would otherwise take them for its page. Dialogs opened from here are
+    // windows of their own and keep their keys.
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != this)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::NoModifier && key->key() == Qt::Key_Escape) {
+        reject();
+        return true;
     }
-    QDialog::keyPressEvent(event);
+    // Enter presses the default button, which minimises.
+    if (modifiers == Qt::NoModifier &&
+        (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        control<CSkinButton>(1)->click();
+        return true;
+    }
+    if (modifiers == Qt::AltModifier && key->key() == Qt::Key_Space) {
+        windowMenu_->popup(mapToGlobal(QPoint(0, 0)));
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CVerdaneDlg::contextMenuEvent(QContextMenuEvent* event)

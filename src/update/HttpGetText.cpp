@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace verdane {
@@ -11,7 +12,6 @@ namespace {
 constexpr qsizetype kMaxBody = 1 << 20;
 constexpr long kConnectTimeoutMs = 3000;
 constexpr long kStallSeconds = 5;
-constexpr long kTotalTimeoutMs = 10000;
 
 struct Fetch {
     CURL* curl = nullptr;
@@ -59,7 +59,7 @@ ServerAndPath SplitServerAndPath(const QString& url)
     return result;
 }
 
-QByteArray HttpGetText(const QString& url, quint16 port)
+QByteArray HttpGetText(const QString& url, quint16 port, std::chrono::milliseconds limit)
 {
     ServerAndPath target = SplitServerAndPath(url);
     // What is left of a scheme other than http (https://, ftp://...) is refused.
@@ -83,10 +83,11 @@ QByteArray HttpGetText(const QString& url, quint16 port)
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
+                     std::min(kConnectTimeoutMs, static_cast<long>(limit.count())));
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, kTotalTimeoutMs);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(limit.count()));
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collectBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &fetch);
     if (curl_easy_perform(handle) != CURLE_OK)

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+
 namespace verdane {
 
 struct ServerAndPath {
@@ -22,7 +24,8 @@ ServerAndPath SplitServerAndPath(const QString& url);
 // Returns the body exactly as received for status 200 and the empty text for
 // anything else: another status, no answer, a body over 1 MiB. Reports
 // nothing. A dead or silent server costs at most a few seconds (connect 3 s,
-// no data for 5 s, 10 s in all), so the start-up check cannot hang.
-QByteArray HttpGetText(const QString& url, quint16 port);
+// no data for 5 s, `limit` in all), so the start-up check cannot hang.
+QByteArray HttpGetText(const QString& url, quint16 port,
+                       std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 } // namespace verdane

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QThread>
@@ -249,6 +250,22 @@ void CSearchPlat::WaitForWorker()
     worker_->wait();
     delete worker_;
     worker_ = nullptr;
+}
+
+void CSearchPlat::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // Enter presses the button that has the focus; elsewhere it ends the
+    // dialog (done() stops a running scan first).
+    if (auto* button = qobject_cast<CSkinButton*>(focusWidget()); button != nullptr) {
+        if (button->isEnabled())
+            button->click();
+        return;
+    }
+    accept();
 }
 
 void CSearchPlat::paintEvent(QPaintEvent* event)

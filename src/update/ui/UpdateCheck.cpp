@@ -21,9 +21,9 @@ constexpr quint16 kUpdateServerPort = 80;
 
 } // namespace
 
-int UpdateCheck::CheckForUpdate(QWidget* mainWindow)
+int UpdateCheck::CheckForUpdate(QWidget* mainWindow, std::chrono::milliseconds fetchLimit)
 {
-    const QByteArray fetched = HttpGetText(versionFileAddress(), kUpdateServerPort);
+    const QByteArray fetched = HttpGetText(versionFileAddress(), kUpdateServerPort, fetchLimit);
     SettingsStore store;
     const QString installed =
         store.ReadSetting(SettingsRoot::LocalMachine, programKey(), currentVersionValue());
