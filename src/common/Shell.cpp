@@ -1,7 +1,9 @@
 #include "common/Shell.h"
 
 #include "common/LaunchPlan.h"
+#include "common/WebAddress.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -16,8 +18,11 @@ class DetachedShell final : public Shell {
 public:
     void openProgram(const QString& path) override
     {
-        const LaunchPlan plan =
-            planLaunch(path, QStandardPaths::findExecutable(QStringLiteral("wine")));
+        if (path.isEmpty())
+            return;
+        // Absolute, so that wine never reads a path such as "-x/War3.exe" as an option.
+        const LaunchPlan plan = planLaunch(QFileInfo(path).absoluteFilePath(),
+                                           QStandardPaths::findExecutable(QStringLiteral("wine")));
         if (!plan.startable)
             return;
         QProcess process;
@@ -35,6 +40,9 @@ public:
 
     void openWebPage(const QString& address) override
     {
+        // Anything but a web address (a local file, an option) is not opened.
+        if (!isWebAddress(address))
+            return;
         QProcess process;
         // An exported but empty VERDANE_BROWSER must not leave pages with no browser.
         QString browser = qEnvironmentVariable("VERDANE_BROWSER");
