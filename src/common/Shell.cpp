@@ -3,7 +3,6 @@
 #include "common/LaunchPlan.h"
 #include "common/WebAddress.h"
 
-#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -18,11 +17,8 @@ class DetachedShell final : public Shell {
 public:
     void openProgram(const QString& path) override
     {
-        if (path.isEmpty())
-            return;
-        // Absolute, so that wine never reads a path such as "-x/War3.exe" as an option.
-        const LaunchPlan plan = planLaunch(QFileInfo(path).absoluteFilePath(),
-                                           QStandardPaths::findExecutable(QStringLiteral("wine")));
+        const LaunchPlan plan =
+            planLaunch(path, QStandardPaths::findExecutable(QStringLiteral("wine")));
         if (!plan.startable)
             return;
         QProcess process;
