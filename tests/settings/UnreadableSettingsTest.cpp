@@ -1,4 +1,3 @@
-#include "settings/LaunchTarget.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 #include "support/Files.h"
@@ -6,7 +5,6 @@
 #include "support/TempConfig.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QSettings>
 
 #include <gtest/gtest.h>
@@ -16,38 +14,31 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
+// Random bytes, and a file QSettings reads only in part: kept aside as they
+// are, and a clean file carries over the program's values that did read.
 TEST(UnreadableSettingsTest, AFileThatCannotBeReadIsKeptAsideBeforeTheFirstWriteOverIt)
 {
     QByteArray noise;
     for (int i = 0; i < 4096; ++i)
         noise.append(static_cast<char>((i * 7919 + 13) % 256));
-    const struct {
-        QByteArray content;
-        QStringList keys; // of the clean file: what did read is carried over
-    } cases[] = {
-        {noise, {u"VS/ClientPath"_s}},
-        {"[War3]\nClientPath=/a/War3.exe\n[Other\nx=1\n",
-         {u"VS/ClientPath"_s, u"War3/ClientPath"_s}},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [content, keys] :
+         {std::pair{noise, QStringList{u"Update"_s}},
+          std::pair{QByteArray("[War3]\nClientPath=/a/War3.exe\n[Other\nx=1\n"),
+                    QStringList{u"Update"_s, u"War3/ClientPath"_s}}}) {
         test::TempConfig config;
-        config.writeUserFile(c.content);
+        config.writeUserFile(content);
         SettingsStore store;
-        ASSERT_TRUE(store.WriteSetting(SettingsRoot::LocalMachine, launchTargetAt(1)->settingsKey(),
-                                       clientPathValue(), u"/b/VSClient.exe"_s));
+        ASSERT_TRUE(
+            store.WriteSetting(SettingsRoot::LocalMachine, programKey(), updateValue(), "1"));
         const QString kept = store.KeptUnreadableFile();
-        EXPECT_EQ(test::readFile(kept), c.content);
-        EXPECT_TRUE(QFileInfo(kept).fileName().startsWith(u"Verdane.conf.unreadable-"_s))
-            << kept.toStdString();
-
-        QSettings clean(config.userFile(), QSettings::IniFormat);
-        EXPECT_EQ(clean.status(), QSettings::NoError);
-        EXPECT_EQ(clean.allKeys(), c.keys);
+        EXPECT_TRUE(kept.startsWith(config.userFile() + u".unreadable-"_s)) << kept.toStdString();
+        EXPECT_EQ(test::readFile(kept), content);
+        EXPECT_EQ(QSettings(config.userFile(), QSettings::IniFormat).allKeys(), keys);
         // Once clean, the file is written over as usual.
         EXPECT_TRUE(
-            store.WriteSetting(SettingsRoot::LocalMachine, programKey(), updateValue(), u"1"_s));
+            store.WriteSetting(SettingsRoot::LocalMachine, programKey(), updateValue(), "2"));
         EXPECT_TRUE(store.KeptUnreadableFile().isEmpty());
-        EXPECT_EQ(QDir(config.userDir() + u"/NaloSoft"_s).count(), 4u); // ".", "..", two files
+        EXPECT_EQ(QDir(config.userDir() + u"/NaloSoft"_s).entryList(QDir::Files).size(), 2);
     }
 }
 

@@ -5,10 +5,10 @@
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
 #include "support/Files.h"
+#include "support/PrintQString.h"
 #include "support/TempConfig.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -21,43 +21,37 @@ namespace {
 using namespace Qt::StringLiterals;
 
 // Accepting an update whose request cannot be recorded starts nothing and keeps
-// the program running: a settings folder that cannot be made (its place is
-// taken by a file), and an update type too long to read back.
+// the program running: a settings folder that cannot be made (a file stands in
+// its place), and an update type too long to read back.
 TEST(UpdateRecordTest, AnUnrecordedRequestStartsNothingAndKeepsTheProgramRunning)
 {
     QTemporaryDir site;
     test::ContentServerProcess server(site.path());
-    ASSERT_TRUE(server.started());
-    const QByteArray oldServer = qgetenv("VERDANE_CONTENT_SERVER");
     qputenv("VERDANE_CONTENT_SERVER", server.host().toUtf8());
     const QString updater = GetModuleDir() + u"NaloUpdate.exe"_s;
     test::writeFile(updater, "#!/bin/sh\n");
     QWidget window;
     window.show();
-
-    const struct {
-        QByteArray updateType;
-        bool folderBlocked;
-        QString update; // what the user's file holds afterwards
-    } cases[] = {{"full", true, {}}, {QByteArray(300, 'x'), false, u"1"_s}};
-    for (const auto& c : cases) {
+    for (const auto& [updateType, folderBlocked, update] :
+         {std::tuple{QByteArray("full"), true, QString()},
+          std::tuple{QByteArray(300, 'x'), false, u"1"_s}}) {
         test::TempConfig config;
         config.writeSystemFile("Curr_Version=1.0\n");
-        if (c.folderBlocked)
+        if (folderBlocked)
             test::writeFile(config.userDir() + u"/NaloSoft"_s, {});
-        test::writeFile(site.filePath(u"zarn/plexa/ZarnMapVersion.txt"_s), "2.0|" + c.updateType);
+        test::writeFile(site.filePath(u"zarn/plexa/ZarnMapVersion.txt"_s), "2.0|" + updateType);
         test::FakePrompt prompt;
         test::FakeShell shell;
         EXPECT_EQ(UpdateCheck().CheckForUpdate(&window), UpdateCheck::Offered);
         QCoreApplication::processEvents();
         EXPECT_EQ(prompt.texts().value(1), u"无法记录更新请求，请检查配置文件是否可写。"_s);
         EXPECT_EQ(QSettings(config.userFile(), QSettings::IniFormat).value(u"Update"_s).toString(),
-                  c.update);
+                  update);
         EXPECT_TRUE(shell.programs().isEmpty());
         EXPECT_TRUE(window.isVisible());
     }
     QFile::remove(updater);
-    qputenv("VERDANE_CONTENT_SERVER", oldServer);
+    qunsetenv("VERDANE_CONTENT_SERVER");
 }
 
 } // namespace
