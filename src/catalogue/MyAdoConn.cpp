@@ -1,5 +1,6 @@
 #include "catalogue/MyAdoConn.h"
 
+#include "catalogue/CatalogueError.h"
 #include "common/Prompt.h"
 
 #include <QFile>
@@ -9,6 +10,7 @@
 namespace verdane {
 
 MyAdoConn::MyAdoConn(const QString& file)
+    : file_(file)
 {
     sqlite3* db = nullptr;
     // Read-only: a missing file is an error and never becomes a new empty database.
@@ -20,10 +22,13 @@ MyAdoConn::MyAdoConn(const QString& file)
         rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) {
-        openError_ = db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db))
-                                   : QString::fromUtf8(sqlite3_errstr(rc));
+        openError_ = catalogueErrorText(CatalogueFailure::Open, file,
+                                        db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db))
+                                                      : QString::fromUtf8(sqlite3_errstr(rc)));
         sqlite3_close(db);
         showNotice(openError_);
+        // The query that follows at once would only repeat it.
+        openErrorShown_ = true;
         return;
     }
     db_ = db;
@@ -40,7 +45,9 @@ MyAdoConn::~MyAdoConn()
 std::shared_ptr<RecordSet> MyAdoConn::ExecuteSql(const QString& sql)
 {
     if (db_ == nullptr) {
-        showNotice(openError_);
+        if (!openErrorShown_)
+            showNotice(openError_);
+        openErrorShown_ = false;
         return current_;
     }
     const QByteArray text = sql.toUtf8();
@@ -49,18 +56,23 @@ std::shared_ptr<RecordSet> MyAdoConn::ExecuteSql(const QString& sql)
                                 nullptr);
     if (rc == SQLITE_OK && statement == nullptr) {
         // Only white space or a comment: there is nothing to run.
-        showNotice(QStringLiteral("not an SQL statement"));
+        showNotice(readError(QStringLiteral("not an SQL statement")));
         return current_;
     }
     if (rc == SQLITE_OK)
         rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        showNotice(QString::fromUtf8(sqlite3_errmsg(db_)));
+        showNotice(readError(QString::fromUtf8(sqlite3_errmsg(db_))));
         sqlite3_finalize(statement);
         return current_;
     }
     current_ = std::make_shared<RecordSet>(statement, rc);
     return current_;
+}
+
+QString MyAdoConn::readError(const QString& detail) const
+{
+    return catalogueErrorText(CatalogueFailure::Read, file_, detail);
 }
 
 } // namespace verdane

@@ -11,8 +11,8 @@ struct sqlite3;
 namespace verdane {
 
 // The connection to the catalogue file, opened once and read-only. Every
-// database error is shown in the notice box with SQLite's own text and then
-// swallowed: callers only ever see a result set or none.
+// database error is shown in the notice box (what failed on which file, then
+// SQLite's own text) and then swallowed: callers only ever see a result set or none.
 class MyAdoConn {
 public:
     // The catalogue beside the current directory, as the program opens it.
@@ -31,9 +31,15 @@ public:
     std::shared_ptr<RecordSet> ExecuteSql(const QString& sql);
 
 private:
+    // The box text of a failed query.
+    QString readError(const QString& detail) const;
+
+    QString file_;
     sqlite3* db_ = nullptr;
-    // Why the file could not be opened; shown again at every query.
+    // Why the file could not be opened; shown again at every query but the
+    // first, which follows the box of the open itself.
     QString openError_;
+    bool openErrorShown_ = false;
     std::shared_ptr<RecordSet> current_;
 };
 

@@ -1,5 +1,6 @@
 #include "catalogue/RecordSet.h"
 
+#include "catalogue/CatalogueError.h"
 #include "common/Prompt.h"
 
 #include <sqlite3.h>
@@ -38,7 +39,7 @@ void RecordSet::fail(const QString& text)
     failed_ = true;
     // Leave the statement reset so that it holds no read lock on the file.
     sqlite3_reset(statement_);
-    showNotice(text);
+    showNotice(catalogueErrorText(CatalogueFailure::Read, sqlite3_db_handle(statement_), text));
 }
 
 void RecordSet::MoveFirst()

@@ -1,6 +1,7 @@
 #include "common/Shell.h"
 
 #include "common/LaunchPlan.h"
+#include "common/WebAddress.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -35,6 +36,9 @@ public:
 
     void openWebPage(const QString& address) override
     {
+        // Anything but a web address (a local file, an option) is not opened.
+        if (!isWebAddress(address))
+            return;
         QProcess process;
         // An exported but empty VERDANE_BROWSER must not leave pages with no browser.
         QString browser = qEnvironmentVariable("VERDANE_BROWSER");

@@ -11,7 +11,8 @@ public:
     virtual ~Shell() = default;
     // Starts the program at a full path, without arguments.
     virtual void openProgram(const QString& path) = 0;
-    // Shows a web address in the browser program of the build.
+    // Shows a web address in the browser program of the build; only http and
+    // https addresses are opened.
     virtual void openWebPage(const QString& address) = 0;
 };
 

@@ -1,13 +1,17 @@
 #include "settings/SettingsStore.h"
 
 #include "common/Cp936.h"
+#include "settings/LaunchTarget.h"
+#include "settings/SettingsKeys.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSettings>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <sys/stat.h>
@@ -17,9 +21,6 @@
 namespace verdane {
 
 namespace {
-
-// Values of this many bytes (code page 936) or more never read back.
-constexpr qsizetype tooLongBytes = 260;
 
 // QSettings objects on different threads share one cached copy of each file
 // and write it back on sync; one lock keeps a reader from seeing a write half
@@ -86,6 +87,46 @@ FileIdentity identityOf(const QString& path)
     return {true, info.st_dev, info.st_ino};
 }
 
+// The settings this program keeps in the user's file, as QSettings names them.
+QStringList programSettingNames()
+{
+    QStringList names{currentVersionValue(), updateValue(), updateTypeValue(),
+                      toolsSubkey() + u'/' + clientPathValue()};
+    for (const LaunchTarget& target : launchTargets())
+        names.append(target.subkey + u'/' + clientPathValue());
+    return names;
+}
+
+// A free name beside the file: "Verdane.conf.unreadable-20260101-120000".
+QString asideName(const QString& file)
+{
+    const QString stem = file + QStringLiteral(".unreadable-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = stem;
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = stem + u'-' + QString::number(n);
+    return name;
+}
+
+// Whether QSettings read the file as it is: a settings file is UTF-8 text, and
+// QSettings quietly makes keys of whatever else it finds (random bytes, a NUL).
+bool readAsWritten(const QSettings& settings, const QString& file)
+{
+    QFile in(file);
+    if (settings.status() != QSettings::NoError || !in.open(QIODevice::ReadOnly))
+        return false;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(in.readAll());
+    return !utf8.hasError() && !text.contains(QChar(u'\0'));
+}
+
+void openForWriting(QSettings& settings)
+{
+    // Only the user's own file is written; machine-wide values stay untouched.
+    settings.setFallbacksEnabled(false);
+    settings.setAtomicSyncRequired(true);
+}
+
 } // namespace
 
 QString programKey()
@@ -111,25 +152,51 @@ QString SettingsStore::ReadSetting(SettingsRoot root, const QString& key, const 
     if (value.typeId() != QMetaType::QString)
         return {};
     QString text = value.toString();
-    if (cp936Length(text) >= tooLongBytes)
+    if (!WouldReadBack(text))
         return {};
     return text;
+}
+
+bool SettingsStore::WouldReadBack(const QString& text)
+{
+    return cp936Length(text) <= MaxValueBytes;
 }
 
 bool SettingsStore::WriteSetting(SettingsRoot root, const QString& key, const QString& valueName,
                                  const QString& text)
 {
     static_cast<void>(root);
+    keptFile_.clear();
     const std::optional<QString> name = settingName(key, valueName);
-    if (!name)
+    if (!name || !WouldReadBack(text))
         return false;
     QMutexLocker lock(&settingsMutex());
-    QSettings settings(settingsFormat(), QSettings::UserScope, organisation(), application());
-    // Only the user's own file is written; machine-wide values stay untouched.
-    settings.setFallbacksEnabled(false);
-    settings.setAtomicSyncRequired(true);
-    const QString file = settings.fileName();
+    std::optional<QSettings> opened(std::in_place, settingsFormat(), QSettings::UserScope,
+                                    organisation(), application());
+    openForWriting(*opened);
+    const QString file = opened->fileName();
     QDir().mkpath(QFileInfo(file).absolutePath());
+
+    // QSettings would write what it made of an unreadable file back over it:
+    // keep the file aside and start a clean one with the settings that did read.
+    QString aside;
+    if (QFileInfo(file).isFile() && !readAsWritten(*opened, file)) {
+        QList<std::pair<QString, QString>> carried;
+        for (const QString& known : programSettingNames()) {
+            const QVariant value = opened->value(known);
+            if (value.typeId() == QMetaType::QString && WouldReadBack(value.toString()))
+                carried.append({known, value.toString()});
+        }
+        aside = asideName(file);
+        if (!QFile::rename(file, aside))
+            return false;
+        // A new object reads the file again, now that there is none.
+        opened.emplace(settingsFormat(), QSettings::UserScope, organisation(), application());
+        openForWriting(*opened);
+        for (const auto& [known, value] : carried)
+            opened->setValue(known, value);
+    }
+    QSettings& settings = *opened;
 
     const FileIdentity before = identityOf(file);
     const bool hadValue = settings.contains(*name);
@@ -149,8 +216,12 @@ bool SettingsStore::WriteSetting(SettingsRoot root, const QString& key, const QS
             settings.setValue(*name, oldValue);
         else
             settings.remove(*name);
+        if (!aside.isEmpty())
+            QFile::rename(aside, file);
+        return false;
     }
-    return stored;
+    keptFile_ = aside;
+    return true;
 }
 
 } // namespace verdane

@@ -180,6 +180,8 @@ void CVerdaneDlg::createTemplateControls()
         QLabel* label = layout.reportsClicks ? new ClickLabel(text, this) : new QLabel(text, this);
         label->setObjectName(QString::number(layout.id));
         label->setGeometry(layout.rect);
+        // Titles and explanations come from the catalogue: never read as rich text.
+        label->setTextFormat(Qt::PlainText);
     }
 
     const int downloadButtonTops[] = {84, 120, 155};

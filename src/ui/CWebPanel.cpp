@@ -1,5 +1,7 @@
 #include "ui/CWebPanel.h"
 
+#include "common/WebAddress.h"
+
 #include <QUrl>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -50,7 +52,10 @@ void CWebPanel::resizeEvent(QResizeEvent*)
 
 void CWebPanel::navigate()
 {
-    view_->load(QUrl::fromUserInput(url_));
+    // A picture that is no web page (a local file, another scheme) shows as an
+    // entry without a picture does.
+    const QUrl url = QUrl::fromUserInput(url_);
+    view_->load(isWebUrl(url) ? url : QUrl());
 }
 
 void CWebPanel::placeBrowser()

@@ -106,7 +106,10 @@ TEST_F(LauncherTest, OnlyAStoredPathHoldingTheExactExecutableNameStartsWithoutAs
     QStringList started;
     for (const auto& [buttonId, subkey, path, usable] : cases) {
         SCOPED_TRACE(path.toStdString());
-        ASSERT_TRUE(path.isEmpty() || test::storePath(subkey, path));
+        if (cp936Length(path) >= 260) // refused by the store: put there by hand
+            config.writeUserFile("[War3]\nClientPath=" + path.toUtf8() + '\n');
+        else
+            ASSERT_TRUE(path.isEmpty() || test::storePath(subkey, path));
         press(buttonId); // the file dialog is cancelled
         if (usable) {
             EXPECT_EQ(prompt.count() + prompt.fileDialogs().size(), 0);

@@ -35,6 +35,8 @@ constexpr RowControls kRows[PageView::RowsPerPage] = {
 };
 
 constexpr int kMarkX = 535;
+constexpr int kExplanationX = 233;
+constexpr int kLinkWidth = 30;
 
 int categoryOfButton(int buttonId)
 {
@@ -119,12 +121,23 @@ void PageView::showRow(int row, qsizetype index)
     auto* title = dialog_.control<QLabel>(controls.title);
     auto* explanation = dialog_.control<QLabel>(controls.explanation);
     title->setText(record.MapName);
-    explanation->setText(record.MapExplain);
-    // Widths follow the explanation's length in code page 936 bytes.
-    const double textWidth = static_cast<double>(cp936Length(record.MapExplain)) * 6.7;
-    explanation->setGeometry(233, controls.textY, static_cast<int>(textWidth), 19);
+    // Widths follow the explanation's length in code page 936 bytes. A text too
+    // long for the row is cut with "…" where its "日志" link still ends before
+    // the download button.
+    double textWidth = static_cast<double>(cp936Length(record.MapExplain)) * 6.7;
+    const int widest = dialog_.control(controls.download)->x() - kLinkWidth - kExplanationX;
+    if (textWidth > widest) {
+        textWidth = widest;
+        // Enough characters to fill the label however narrow its letters; the
+        // rest of a huge text is never laid out.
+        const QString head = record.MapExplain.left(4 * qsizetype{widest});
+        explanation->setText(explanation->fontMetrics().elidedText(head, Qt::ElideRight, widest));
+    } else {
+        explanation->setText(record.MapExplain);
+    }
+    explanation->setGeometry(kExplanationX, controls.textY, static_cast<int>(textWidth), 19);
     dialog_.control(controls.link)
-        ->setGeometry(static_cast<int>(textWidth + 233.0), controls.textY, 30, 19);
+        ->setGeometry(static_cast<int>(textWidth + kExplanationX), controls.textY, kLinkWidth, 19);
     title->show();
     explanation->show();
     dialog_.control(controls.link)->show();

@@ -5,6 +5,7 @@
 #include "settings/LaunchTarget.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
+#include "settings/ui/SettingsNotices.h"
 
 #include <QWidget>
 
@@ -35,8 +36,14 @@ void Launcher::StartTarget(QWidget* owner, int buttonId)
     if (chosen.isEmpty())
         return;
 
-    // The user picked this file: it starts even when it cannot be stored (or
-    // is too long to read back), instead of silently starting nothing.
+    // The user picked this file: it starts even when it cannot be stored,
+    // instead of silently starting nothing. A path too long to read back is
+    // not written over the stored one.
+    if (!SettingsStore::WouldReadBack(chosen)) {
+        showNotice(pathTooLongNotice(), owner);
+        shell().openProgram(chosen);
+        return;
+    }
     QString path;
     if (store.WriteSetting(SettingsRoot::LocalMachine, key, clientPathValue(), chosen))
         path = store.ReadSetting(SettingsRoot::LocalMachine, key, clientPathValue());

@@ -7,6 +7,7 @@
 #include "settings/LaunchTarget.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
+#include "settings/ui/SettingsNotices.h"
 #include "ui/DialogUnits.h"
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinButton.h"
@@ -265,24 +266,38 @@ void PathSetting::OnApply()
 {
     SettingsStore store;
     const QString path = executablePath_->text();
-    bool saved = true;
     const int target = SelectedTarget();
+    // A value that would not read back is refused before anything is written:
+    // the stored paths and the boxes stay as they are.
+    if ((target >= 0 && !SettingsStore::WouldReadBack(path)) ||
+        (ToolsSelected() && !SettingsStore::WouldReadBack(downloadPath_->text()))) {
+        showNotice(pathTooLongNotice(), this);
+        return;
+    }
+    bool saved = true;
+    QString kept;
     if (target >= 0) {
         saved = store.WriteSetting(Root, targetKey(target), clientPathValue(), path);
+        kept = store.KeptUnreadableFile();
         // The maps folder follows the game path as stored; without a "/" (also
         // when empty) the path gives the bare "/Maps/NaloBox".
         if (saved && target == 0 && MapsSelected())
             downloadPath_->setText(mapsFolderFor(path));
     }
     // The maps folder is derived, never stored.
-    if (ToolsSelected())
+    if (ToolsSelected()) {
         saved =
             store.WriteSetting(Root, toolsKey(), clientPathValue(), downloadPath_->text()) && saved;
+        if (kept.isEmpty())
+            kept = store.KeptUnreadableFile();
+    }
     // A write that did not reach the file is no success: the boxes keep the
     // texts so that the user can try again or cancel.
-    showNotice(saved ? QStringLiteral("设置成功！")
-                     : QStringLiteral("设置保存失败！请检查配置文件是否可写。"),
-               this);
+    QString report = saved ? QStringLiteral("设置成功！")
+                           : QStringLiteral("设置保存失败！请检查配置文件是否可写。");
+    if (!kept.isEmpty())
+        report += u'\n' + keptUnreadableNotice(kept);
+    showNotice(report, this);
 }
 
 void PathSetting::OnConfirm()

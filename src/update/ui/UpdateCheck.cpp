@@ -42,13 +42,21 @@ int UpdateCheck::CheckForUpdate(QWidget* mainWindow, std::chrono::milliseconds f
         showNotice(QStringLiteral("找不到升级程序 NaloUpdate.exe！"), mainWindow);
         return Offered;
     }
-    store.WriteSetting(SettingsRoot::LocalMachine, programKey(), updateValue(),
-                       QStringLiteral("1"));
+    // The updater learns what to do from these two values only: when either is
+    // not written, starting it and closing would leave the user with nothing.
+    const auto notRecorded = [mainWindow] {
+        showNotice(QStringLiteral("无法记录更新请求，请检查配置文件是否可写。"), mainWindow);
+        return Offered;
+    };
+    if (!store.WriteSetting(SettingsRoot::LocalMachine, programKey(), updateValue(),
+                            QStringLiteral("1")))
+        return notRecorded();
     // A version file without an update type starts nothing; Update stays written.
     if (!decision.hasUpdateType)
         return Offered;
-    store.WriteSetting(SettingsRoot::LocalMachine, programKey(), updateTypeValue(),
-                       decision.updateType);
+    if (!store.WriteSetting(SettingsRoot::LocalMachine, programKey(), updateTypeValue(),
+                            decision.updateType))
+        return notRecorded();
     shell().openProgram(updater);
     // Queued: at start-up the window closes right after it has appeared, and
     // from the link the handler returns first, like a posted close.
