@@ -61,7 +61,7 @@ relation_names Depends >"$scratch/depends"
 relation_names Recommends >"$scratch/recommends"
 # Each pattern must match one whole package name.
 for pattern in 'libqt6core6' 'libqt6gui6' 'libqt6widgets6' 'libqt6webenginewidgets6' \
-    'libqt6webenginecore6-bin' 'libcurl[0-9].*' 'libsqlite3-0' 'fonts-noto-cjk' \
+    'libqt6webenginecore6-bin' 'libcurl[0-9].*' 'libsqlite3-0' 'libyaml-cpp[0-9].*' 'fonts-noto-cjk' \
     'qt6-translations-l10n'; do
     grep -qx "$pattern" "$scratch/depends" || fail "Depends lacks $pattern: $(field Depends)"
 done

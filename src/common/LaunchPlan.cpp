@@ -49,16 +49,24 @@ QString winePrefixOf(const QString& path)
 
 LaunchPlan planLaunch(const QString& path, const QString& wineProgram)
 {
+    return planLaunch(path, [&](const QString&) { return WineRunner{wineProgram, {}}; });
+}
+
+LaunchPlan planLaunch(const QString& path, const RunnerChoice& runnerFor)
+{
     LaunchPlan plan;
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile())
         return plan;
     if (isWindowsProgram(path)) {
-        if (wineProgram.isEmpty())
+        const QString prefix = winePrefixOf(info.absoluteFilePath());
+        const WineRunner runner = runnerFor(prefix);
+        if (runner.program.isEmpty())
             return plan;
-        plan.program = wineProgram;
+        plan.program = runner.program;
         plan.arguments = {info.absoluteFilePath()};
-        plan.winePrefix = winePrefixOf(info.absoluteFilePath());
+        plan.winePrefix = prefix;
+        plan.environment = runner.environment;
         plan.startable = true;
         return plan;
     }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "common/WineRunner.h"
+
+#include <QMap>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace verdane {
 
@@ -10,7 +15,8 @@ namespace verdane {
 struct LaunchPlan {
     QString program;
     QStringList arguments;
-    QString winePrefix; // empty: leave WINEPREFIX as it is
+    QString winePrefix;                 // empty: leave WINEPREFIX as it is
+    QMap<QString, QString> environment; // further variables the program needs
     bool startable = false;
 };
 
@@ -19,5 +25,8 @@ bool isWindowsProgram(const QString& path);
 QString winePrefixOf(const QString& path);
 // wineProgram: the wine executable found on PATH (empty when there is none).
 LaunchPlan planLaunch(const QString& path, const QString& wineProgram);
+// runnerFor: the Wine that runs programs of a prefix (empty prefix: in none).
+using RunnerChoice = std::function<WineRunner(const QString& prefix)>;
+LaunchPlan planLaunch(const QString& path, const RunnerChoice& runnerFor);
 
 } // namespace verdane

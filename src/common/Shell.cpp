@@ -13,20 +13,29 @@ namespace verdane {
 
 namespace {
 
+WineRunner systemWine(const QString&)
+{
+    return {QStandardPaths::findExecutable(QStringLiteral("wine")), {}};
+}
+
+std::atomic<WineRunnerLookup> wineRunnerLookup{&systemWine};
+
 class DetachedShell final : public Shell {
 public:
     void openProgram(const QString& path) override
     {
-        const LaunchPlan plan =
-            planLaunch(path, QStandardPaths::findExecutable(QStringLiteral("wine")));
+        const LaunchPlan plan = planLaunch(path, wineRunnerLookup.load());
         if (!plan.startable)
             return;
         QProcess process;
         process.setProgram(plan.program);
         process.setArguments(plan.arguments);
-        if (!plan.winePrefix.isEmpty()) {
+        if (!plan.winePrefix.isEmpty() || !plan.environment.isEmpty()) {
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("WINEPREFIX"), plan.winePrefix);
+            if (!plan.winePrefix.isEmpty())
+                environment.insert(QStringLiteral("WINEPREFIX"), plan.winePrefix);
+            for (auto it = plan.environment.begin(); it != plan.environment.end(); ++it)
+                environment.insert(it.key(), it.value());
             process.setProcessEnvironment(environment);
         }
         process.setStandardOutputFile(QProcess::nullDevice());
@@ -65,6 +74,11 @@ void installShell(Shell* replacement)
 Shell& shell()
 {
     return *installed.load();
+}
+
+void installWineRunnerLookup(WineRunnerLookup lookup)
+{
+    wineRunnerLookup.store(lookup != nullptr ? lookup : &systemWine);
 }
 
 } // namespace verdane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/WineRunner.h"
+
 #include <QString>
 
 namespace verdane {
@@ -19,5 +21,11 @@ public:
 // Installs the process's shell (not owned); nullptr restores the real one.
 void installShell(Shell* replacement);
 Shell& shell();
+
+// The real shell starts a Windows program with the Wine this names for the
+// prefix that holds it (empty prefix: in none). nullptr restores the default,
+// "wine" from PATH. Installed once at start-up.
+using WineRunnerLookup = WineRunner (*)(const QString& prefix);
+void installWineRunnerLookup(WineRunnerLookup lookup);
 
 } // namespace verdane

@@ -1,5 +1,7 @@
 #include "search/FixedDrives.h"
 
+#include "wine/ManagerFolders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -146,10 +148,16 @@ QStringList WineDriveRoots(const QString& home, const QString& winePrefix)
         prefixes.append(winePrefix);
     if (!home.isEmpty()) {
         prefixes.append(home + QLatin1String("/.wine"));
-        const QDir winetricks(home + QLatin1String("/.local/share/wineprefixes"));
-        for (const QString& name :
-             winetricks.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
-            prefixes.append(winetricks.filePath(name));
+        // Each of winetricks's prefixes, Lutris's games and Bottles' bottles is
+        // a folder of its own below these.
+        QStringList parents = ManagerPrefixParents(home);
+        parents.prepend(home + QLatin1String("/.local/share/wineprefixes"));
+        for (const QString& parent : parents) {
+            const QDir folder(parent);
+            for (const QString& name :
+                 folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+                prefixes.append(folder.filePath(name));
+        }
     }
     QStringList roots;
     for (const QString& prefix : prefixes) {

@@ -26,8 +26,10 @@ bool IsRemovableDevice(const QString& sysRoot, const QString& source, const QStr
 QStringList FixedDriveMounts(const QByteArray& mountInfo, const RemovableProbe& isRemovable);
 
 // The drive_c folders (slash-terminated) of the Wine prefixes that exist:
-// $WINEPREFIX, ~/.wine and the prefixes winetricks keeps in
-// ~/.local/share/wineprefixes. An empty winePrefix means the variable is unset.
+// $WINEPREFIX, ~/.wine, the prefixes winetricks keeps in
+// ~/.local/share/wineprefixes, and those Lutris (~/Games/<game>) and Bottles
+// (native and Flatpak bottles/<name>) make by default. An empty winePrefix
+// means the variable is unset.
 QStringList WineDriveRoots(const QString& home, const QString& winePrefix);
 
 } // namespace verdane

@@ -29,5 +29,14 @@ inline QString updateTypeValue()
 {
     return QStringLiteral("UpdateType");
 }
+// The subkey and value of the Wine command that overrides the automatic choice.
+inline QString wineSubkey()
+{
+    return QStringLiteral("Wine");
+}
+inline QString wineCommandValue()
+{
+    return QStringLiteral("Command");
+}
 
 } // namespace verdane

@@ -1,6 +1,8 @@
 #include "ui/ApplicationSetup.h"
 
 #include "common/Prompt.h"
+#include "common/Shell.h"
+#include "settings/WineRunnerSetting.h"
 #include "ui/WidgetPrompt.h"
 
 #include <QApplication>
@@ -38,6 +40,7 @@ void prepareApplication(QApplication& app)
 
     static WidgetPrompt widgetPrompt;
     installPrompt(&widgetPrompt);
+    installWineRunnerLookup(&WineRunnerForPrefix);
     app.setQuitOnLastWindowClosed(true);
 }
 

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "common/WineRunner.h"
+
+#include <QString>
+
+namespace verdane {
+
+// The Wine that runs the programs of a prefix, with the stored override
+// (Software\NaloSoft\Verdane\Wine, value Command; empty: chosen automatically).
+// The real shell uses it once the application has installed it.
+WineRunner WineRunnerForPrefix(const QString& prefix);
+
+} // namespace verdane
