@@ -81,6 +81,11 @@ dpkg-deb -c "$deb" >"$scratch/contents" || fail "dpkg-deb -c cannot list the pac
 awk '{print $6}' "$scratch/contents" | sed 's|^\./|/|; s|/$||' | sed '/^$/d' >"$scratch/paths"
 required=(
     /usr/bin/verdane
+    /usr/bin/verdane-catalogue
+    /usr/share/man/man6/verdane.6.gz
+    /usr/share/man/man1/verdane-catalogue.1.gz
+    /usr/share/doc/verdane/copyright
+    /usr/share/doc/verdane/changelog.gz
     /usr/share/applications/verdane.desktop
     /etc/xdg/NaloSoft/Verdane.conf
     /usr/share/verdane/ZarnREZ.dat
@@ -97,6 +102,7 @@ for path in "${required[@]}"; do
 done
 strays="$(grep -v -e '^/usr$' -e '^/usr/bin' -e '^/usr/share/applications' \
     -e '^/usr/share/icons/hicolor' -e '^/usr/share/verdane' -e '^/usr/share$' -e '^/usr/share/icons$' \
+    -e '^/usr/share/man' -e '^/usr/share/doc$' -e '^/usr/share/doc/verdane' \
     -e '^/etc$' -e '^/etc/xdg$' -e '^/etc/xdg/NaloSoft' "$scratch/paths" || true)"
 [ -z "$strays" ] || fail "unexpected paths in the package: $strays"
 others="$(awk '$2 != "root/root" {print $6}' "$scratch/contents")"
@@ -117,6 +123,12 @@ grep -qx "Curr_Version=$version" "$root/etc/xdg/NaloSoft/Verdane.conf" ||
 entries="$(sqlite3 -readonly "$root/usr/share/verdane/ZarnREZ.dat" 'SELECT COUNT(*) FROM ZarnMapDB' 2>&1)" ||
     entries=0
 [ "$entries" -gt 0 ] 2>/dev/null || fail "the demo catalogue has no entries ($entries)"
+
+# Debian's own checks: no error may be left (warnings are named in the README).
+if ! lintian --fail-on error --no-tag-display-limit "$deb" >"$scratch/lintian" 2>&1; then
+    fail "lintian reports errors"
+fi
+sed 's/^/lintian: /' "$scratch/lintian"
 
 bytes="$(stat -c %s "$deb")"
 echo "$(basename "$deb"): $bytes bytes, Installed-Size $(field Installed-Size) KiB," \

@@ -1,7 +1,9 @@
 #include "catalogue/MyAdoConn.h"
 
 #include "common/Prompt.h"
+#include "log/LogCategories.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
@@ -23,6 +25,10 @@ MyAdoConn::MyAdoConn(const QString& file)
         openError_ = db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db))
                                    : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
+        // Logged once: the same text comes back in a box at every query.
+        qCWarning(lcCatalogue).noquote()
+            << QStringLiteral("cannot open the catalogue %1: %2")
+                   .arg(QDir::cleanPath(QDir().absoluteFilePath(file)), openError_);
         showNotice(openError_);
         return;
     }
@@ -49,12 +55,17 @@ std::shared_ptr<RecordSet> MyAdoConn::ExecuteSql(const QString& sql)
                                 nullptr);
     if (rc == SQLITE_OK && statement == nullptr) {
         // Only white space or a comment: there is nothing to run.
+        qCWarning(lcCatalogue).noquote() << QStringLiteral("no statement in \"%1\"").arg(sql);
         showNotice(QStringLiteral("not an SQL statement"));
         return current_;
     }
     if (rc == SQLITE_OK)
         rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        qCWarning(lcCatalogue).noquote()
+            << QStringLiteral("query of the catalogue %1 failed: %2")
+                   .arg(QString::fromUtf8(sqlite3_db_filename(db_, "main")),
+                        QString::fromUtf8(sqlite3_errmsg(db_)));
         showNotice(QString::fromUtf8(sqlite3_errmsg(db_)));
         sqlite3_finalize(statement);
         return current_;

@@ -13,6 +13,8 @@ public:
     virtual void openProgram(const QString& path) = 0;
     // Shows a web address in the browser program of the build.
     virtual void openWebPage(const QString& address) = 0;
+    // Shows a local folder in the desktop's file manager.
+    virtual void openFolder(const QString& path) = 0;
 };
 
 // Installs the process's shell (not owned); nullptr restores the real one.
