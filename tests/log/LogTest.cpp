@@ -7,6 +7,7 @@
 #include "support/CatalogueFile.h"
 #include "support/ContentServerProcess.h"
 #include "support/FakePrompt.h"
+#include "support/FakeShell.h"
 #include "support/Files.h"
 #include "support/TempConfig.h"
 #include "support/Wait.h"
@@ -15,6 +16,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -129,6 +131,23 @@ TEST_F(LogTest, AnUnwritableLogChangesNothingForTheUser)
     EXPECT_EQ(download.DownloadFile(u"http://127.0.0.1:9/a.w3x"_s, work.filePath(u"a.w3x"_s)), -1);
     EXPECT_EQ(download.failure(), DownloadFailure::Connect);
     EXPECT_FALSE(QFileInfo::exists(logFilePath()));
+}
+
+TEST_F(LogTest, TheWindowMenuOpensTheLogFolderBeforeItsSeparator)
+{
+    test::FakeShell shell;
+    qputenv("VERDANE_CONTENT_SERVER", "127.0.0.1:9");
+    QDir::setCurrent(work.path());
+    CVerdaneDlg window;
+    window.OnInitDialog();
+    const QList<QAction*> actions = window.windowMenu()->actions();
+    const qsizetype separator = actions.size() - 2;
+    ASSERT_TRUE(actions[separator]->isSeparator());
+    EXPECT_EQ(actions[separator - 1]->text(), u"打开日志文件夹(&L)..."_s);
+    QDir(logFolder()).removeRecursively();
+    actions[separator - 1]->trigger();
+    EXPECT_EQ(shell.folders(), QStringList{logFolder()});
+    EXPECT_TRUE(QFileInfo(logFolder()).isDir());
 }
 
 } // namespace
