@@ -80,7 +80,12 @@ grep -qx /etc/xdg/NaloSoft/Verdane.conf "$scratch/conffiles" ||
 dpkg-deb -c "$deb" >"$scratch/contents" || fail "dpkg-deb -c cannot list the package"
 awk '{print $6}' "$scratch/contents" | sed 's|^\./|/|; s|/$||' | sed '/^$/d' >"$scratch/paths"
 required=(
-    /usr/bin/verdane
+    /usr/games/verdane
+    /usr/games/verdane-catalogue
+    /usr/share/man/man6/verdane.6.gz
+    /usr/share/man/man1/verdane-catalogue.1.gz
+    /usr/share/doc/verdane/copyright
+    /usr/share/doc/verdane/changelog.gz
     /usr/share/applications/verdane.desktop
     /etc/xdg/NaloSoft/Verdane.conf
     /usr/share/verdane/ZarnREZ.dat
@@ -95,8 +100,9 @@ done
 for path in "${required[@]}"; do
     grep -qx -- "$path" "$scratch/paths" || fail "package lacks $path"
 done
-strays="$(grep -v -e '^/usr$' -e '^/usr/bin' -e '^/usr/share/applications' \
+strays="$(grep -v -e '^/usr$' -e '^/usr/games' -e '^/usr/share/applications' \
     -e '^/usr/share/icons/hicolor' -e '^/usr/share/verdane' -e '^/usr/share$' -e '^/usr/share/icons$' \
+    -e '^/usr/share/man' -e '^/usr/share/doc$' -e '^/usr/share/doc/verdane' \
     -e '^/etc$' -e '^/etc/xdg$' -e '^/etc/xdg/NaloSoft' "$scratch/paths" || true)"
 [ -z "$strays" ] || fail "unexpected paths in the package: $strays"
 others="$(awk '$2 != "root/root" {print $6}' "$scratch/contents")"
@@ -105,8 +111,10 @@ others="$(awk '$2 != "root/root" {print $6}' "$scratch/contents")"
 # --- What the files say ---------------------------------------------------------
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
-[ -x "$root/usr/bin/verdane" ] || fail "/usr/bin/verdane is not executable"
-file -b "$root/usr/bin/verdane" | grep -q 'not stripped' && fail "/usr/bin/verdane is not stripped"
+for program in verdane verdane-catalogue; do
+    [ -x "$root/usr/games/$program" ] || fail "/usr/games/$program is not executable"
+    file -b "$root/usr/games/$program" | grep -q 'not stripped' && fail "/usr/games/$program is not stripped"
+done
 [ -x "$root/usr/share/verdane/demo-server" ] || fail "demo-server is not executable"
 desktop-file-validate "$root/usr/share/applications/verdane.desktop" ||
     fail "desktop-file-validate rejects the desktop entry"
@@ -117,6 +125,12 @@ grep -qx "Curr_Version=$version" "$root/etc/xdg/NaloSoft/Verdane.conf" ||
 entries="$(sqlite3 -readonly "$root/usr/share/verdane/ZarnREZ.dat" 'SELECT COUNT(*) FROM ZarnMapDB' 2>&1)" ||
     entries=0
 [ "$entries" -gt 0 ] 2>/dev/null || fail "the demo catalogue has no entries ($entries)"
+
+# Debian's own checks: no error may be left (warnings are named in the README).
+if ! lintian --fail-on error --tag-display-limit 0 "$deb" >"$scratch/lintian" 2>&1; then
+    fail "lintian reports errors"
+fi
+sed 's/^/lintian: /' "$scratch/lintian"
 
 bytes="$(stat -c %s "$deb")"
 echo "$(basename "$deb"): $bytes bytes, Installed-Size $(field Installed-Size) KiB," \

@@ -1,7 +1,10 @@
 #include "app/CVerdaneApp.h"
 
+#include "app/CommandLine.h"
 #include "app/TerminationWatcher.h"
 #include "common/Prompt.h"
+#include "log/LogCategories.h"
+#include "log/LogHandler.h"
 #include "ui/ApplicationSetup.h"
 #include "ui/CVerdaneDlg.h"
 
@@ -27,6 +30,13 @@ bool startNetwork()
 int CVerdaneApp::run(int argc, char** argv)
 {
     prepareProcess();
+    if (argc > 1) {
+        // Answered before a display, the network, the settings or the catalogue is touched.
+        QCoreApplication commandLine(argc, argv);
+        if (const std::optional<int> status = answerCommandLine(QCoreApplication::arguments()))
+            return *status;
+    }
+    installLogHandler();
     QApplication app(argc, argv);
     prepareApplication(app);
     InitInstance();
@@ -37,6 +47,7 @@ bool CVerdaneApp::InitInstance()
 {
     // The network library is set up once, before any thread exists.
     if (!startNetwork()) {
+        qCCritical(lcDownload, "libcurl could not be set up (curl_global_init)");
         askUser(nullptr, QFileInfo(QCoreApplication::applicationFilePath()).baseName(),
                 QStringLiteral("Windows 套接字初始化失败。"), PromptButtons::Ok);
         return false;

@@ -2,7 +2,9 @@
 
 #include "catalogue/CatalogueError.h"
 #include "common/Prompt.h"
+#include "log/LogCategories.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
@@ -26,6 +28,10 @@ MyAdoConn::MyAdoConn(const QString& file)
                                         db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db))
                                                       : QString::fromUtf8(sqlite3_errstr(rc)));
         sqlite3_close(db);
+        // Logged once: the same text comes back in a box at every query.
+        qCWarning(lcCatalogue).noquote()
+            << QStringLiteral("cannot open the catalogue %1: %2")
+                   .arg(QDir::cleanPath(QDir().absoluteFilePath(file)), openError_);
         showNotice(openError_);
         // The query that follows at once would only repeat it.
         openErrorShown_ = true;
@@ -56,12 +62,17 @@ std::shared_ptr<RecordSet> MyAdoConn::ExecuteSql(const QString& sql)
                                 nullptr);
     if (rc == SQLITE_OK && statement == nullptr) {
         // Only white space or a comment: there is nothing to run.
+        qCWarning(lcCatalogue).noquote() << QStringLiteral("no statement in \"%1\"").arg(sql);
         showNotice(readError(QStringLiteral("not an SQL statement")));
         return current_;
     }
     if (rc == SQLITE_OK)
         rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        qCWarning(lcCatalogue).noquote()
+            << QStringLiteral("query of the catalogue %1 failed: %2")
+                   .arg(QString::fromUtf8(sqlite3_db_filename(db_, "main")),
+                        QString::fromUtf8(sqlite3_errmsg(db_)));
         showNotice(readError(QString::fromUtf8(sqlite3_errmsg(db_))));
         sqlite3_finalize(statement);
         return current_;

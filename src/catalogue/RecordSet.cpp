@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueError.h"
 #include "common/Prompt.h"
+#include "log/LogCategories.h"
 
 #include <sqlite3.h>
 
@@ -39,6 +40,10 @@ void RecordSet::fail(const QString& text)
     failed_ = true;
     // Leave the statement reset so that it holds no read lock on the file.
     sqlite3_reset(statement_);
+    qCWarning(lcCatalogue).noquote()
+        << QStringLiteral("reading the catalogue %1 failed: %2")
+               .arg(QString::fromUtf8(sqlite3_db_filename(sqlite3_db_handle(statement_), "main")),
+                    text);
     showNotice(catalogueErrorText(CatalogueFailure::Read, sqlite3_db_handle(statement_), text));
 }
 

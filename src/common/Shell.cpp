@@ -2,6 +2,7 @@
 
 #include "common/LaunchPlan.h"
 #include "common/WebAddress.h"
+#include "log/LogCategories.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -20,13 +21,26 @@ WineRunner systemWine(const QString&)
 
 std::atomic<WineRunnerLookup> wineRunnerLookup{&systemWine};
 
+// The program that runs a file, for the log.
+QString runner(const LaunchPlan& plan)
+{
+    return plan.winePrefix.isEmpty()
+               ? plan.program
+               : plan.program + QStringLiteral(" (WINEPREFIX=%1)").arg(plan.winePrefix);
+}
+
 class DetachedShell final : public Shell {
 public:
     void openProgram(const QString& path) override
     {
         const LaunchPlan plan = planLaunch(path, wineRunnerLookup.load());
-        if (!plan.startable)
+        if (!plan.startable) {
+            qCWarning(lcLaunch).noquote()
+                << QStringLiteral(
+                       "cannot start %1: not executable, or a Windows program and no wine")
+                       .arg(path);
             return;
+        }
         QProcess process;
         process.setProgram(plan.program);
         process.setArguments(plan.arguments);
@@ -40,7 +54,12 @@ public:
         }
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());
-        process.startDetached();
+        if (process.startDetached())
+            qCInfo(lcLaunch).noquote()
+                << QStringLiteral("started %1 with %2").arg(path, runner(plan));
+        else
+            qCWarning(lcLaunch).noquote() << QStringLiteral("could not start %1 with %2: %3")
+                                                 .arg(path, runner(plan), process.errorString());
     }
 
     void openWebPage(const QString& address) override
@@ -55,6 +74,16 @@ public:
             browser = QStringLiteral(VERDANE_BROWSER);
         process.setProgram(browser);
         process.setArguments({address});
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.startDetached();
+    }
+
+    void openFolder(const QString& path) override
+    {
+        QProcess process;
+        process.setProgram(QStringLiteral("xdg-open"));
+        process.setArguments({path});
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());
         process.startDetached();

@@ -16,6 +16,8 @@ public:
     // Shows a web address in the browser program of the build; only http and
     // https addresses are opened.
     virtual void openWebPage(const QString& address) = 0;
+    // Shows a local folder in the desktop's file manager.
+    virtual void openFolder(const QString& path) = 0;
 };
 
 // Installs the process's shell (not owned); nullptr restores the real one.

@@ -131,8 +131,10 @@ bool DownloadTempFile::open(const QString& localPath)
     int depth = 128;
     while (--depth > 0 && target.isSymLink())
         target.setFile(target.symLinkTarget());
-    if (depth == 0 || target.isDir() || (target.exists() && !target.isWritable()))
+    if (depth == 0 || target.isDir() || (target.exists() && !target.isWritable())) {
+        errno = depth == 0 ? ELOOP : target.isDir() ? EISDIR : EACCES; // for the log
         return false;
+    }
     finalName_ = QFile::encodeName(target.fileName());
     if (finalName_.isEmpty())
         return false;

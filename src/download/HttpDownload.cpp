@@ -1,6 +1,7 @@
 #include "download/HttpDownload.h"
 
 #include "download/DownloadTempFile.h"
+#include "log/LogCategories.h"
 
 #include <QLoggingCategory>
 #include <QUrl>
@@ -8,7 +9,9 @@
 #include <curl/curl.h>
 #include <fcntl.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <memory>
 
 namespace verdane {
@@ -16,8 +19,8 @@ namespace verdane {
 namespace {
 
 // The two traces of a failed download ("sss": no answer, "444": no local
-// file). Off by default; QT_LOGGING_RULES="verdane.download.debug=true" shows them.
-Q_LOGGING_CATEGORY(lcDownload, "verdane.download", QtWarningMsg)
+// file) are debug messages, off by default;
+// QT_LOGGING_RULES="verdane.download.debug=true" shows them.
 
 constexpr long kBlockSize = 16384;
 // The body is pushed towards the disk in windows of this size while it
@@ -38,6 +41,7 @@ struct Transfer {
     DownloadTempFile file;
     bool bodyStarted = false;
     DownloadFailure failure = DownloadFailure::None;
+    int fileError = 0; // errno of the failed file operation
     qint64 expected = 0;
     qint64 received = 0;
     qint64 writtenBack = 0;
@@ -67,7 +71,9 @@ bool startBody(Transfer& transfer)
     if (curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
         length > 0)
         transfer.expected = static_cast<qint64>(length);
+    errno = 0;
     if (!transfer.file.open(transfer.localPath)) {
+        transfer.fileError = errno;
         qCDebug(lcDownload, "444");
         transfer.failure = DownloadFailure::CreateFile;
         return false;
@@ -83,6 +89,7 @@ size_t storeBlock(char* data, size_t size, size_t count, void* user)
         return 0;
     const auto bytes = static_cast<qint64>(size * count);
     if (!transfer->file.write(data, bytes)) {
+        transfer->fileError = errno;
         transfer->failure = DownloadFailure::Write;
         return 0;
     }
@@ -138,6 +145,41 @@ QByteArray wireAddress(const QString& url)
     return parsed.toEncoded();
 }
 
+QString fileErrorText(const char* what, int error)
+{
+    return error != 0 ? QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                                     QString::fromLocal8Bit(std::strerror(error)))
+                      : QLatin1String(what);
+}
+
+// Why the transfer failed, for the log.
+QString transferCause(const Transfer& transfer, CURLcode code, const char* curlError, long status,
+                      int stallSeconds)
+{
+    const QString curlText =
+        QString::fromUtf8(*curlError != 0 ? curlError : curl_easy_strerror(code));
+    switch (transfer.failure) {
+    case DownloadFailure::Status:
+        return QStringLiteral("HTTP status %1").arg(status);
+    case DownloadFailure::CreateFile:
+        return fileErrorText("cannot create the file", transfer.fileError);
+    case DownloadFailure::Write:
+        return fileErrorText("cannot write the file", transfer.fileError);
+    case DownloadFailure::Read:
+        return QStringLiteral("the body broke off after %1 of %2 bytes: %3")
+            .arg(transfer.received)
+            .arg(transfer.expected > 0 ? QString::number(transfer.expected) : QStringLiteral("?"))
+            .arg(code == CURLE_OK ? QStringLiteral("the connection closed")
+                 : code == CURLE_ABORTED_BY_CALLBACK
+                     ? QStringLiteral("no data for %1 s").arg(stallSeconds)
+                     : curlText);
+    default:
+        return code == CURLE_ABORTED_BY_CALLBACK
+                   ? QStringLiteral("no answer for %1 s").arg(stallSeconds)
+                   : curlText;
+    }
+}
+
 } // namespace
 
 HttpDownload::HttpDownload(Progress progress, DownloadLimits limits)
@@ -160,7 +202,25 @@ QString HttpDownload::failureMessage() const
 
 int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
 {
+    const int result = fetch(url, localPath);
+    const QString address = AddressForLog(url);
+    if (result == 0)
+        qCInfo(lcDownload).noquote() << QStringLiteral("downloaded %1 to %2 (%3 bytes)")
+                                            .arg(address, localPath)
+                                            .arg(received_);
+    else if (limits_.cancel != nullptr && limits_.cancel->load())
+        qCInfo(lcDownload).noquote()
+            << QStringLiteral("download of %1 to %2 abandoned").arg(address, localPath);
+    else
+        qCWarning(lcDownload).noquote()
+            << QStringLiteral("download of %1 to %2 failed: %3").arg(address, localPath, cause_);
+    return result;
+}
+
+int HttpDownload::fetch(const QString& url, const QString& localPath)
+{
     failure_ = DownloadFailure::None;
+    cause_.clear();
     httpStatus_ = 0;
     expected_ = 0;
     received_ = 0;
@@ -178,12 +238,14 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
     }
     std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(lines, curl_slist_free_all);
     if (!curl || !headers) {
+        cause_ = QStringLiteral("libcurl could not set up a session");
         failure_ = DownloadFailure::Session;
         return -1;
     }
     const QByteArray address = wireAddress(url);
     if (address.isEmpty()) {
         qCDebug(lcDownload, "sss");
+        cause_ = QStringLiteral("not an http or https address");
         failure_ = DownloadFailure::Address;
         return -1;
     }
@@ -214,6 +276,8 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, storeBlock);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+    char curlError[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, curlError);
 
     const CURLcode code = curl_easy_perform(handle);
     httpStatus_ = responseStatus(handle);
@@ -224,8 +288,10 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
         if (transfer.failure == DownloadFailure::None) {
             if (transfer.expected > 0 && transfer.received != transfer.expected)
                 transfer.failure = DownloadFailure::Read;
-            else if (!transfer.file.commit())
+            else if (errno = 0; !transfer.file.commit()) {
+                transfer.fileError = errno;
                 transfer.failure = DownloadFailure::Write;
+            }
         }
     } else if (transfer.failure == DownloadFailure::None) {
         transfer.failure = transfer.bodyStarted ? DownloadFailure::Read : DownloadFailure::Connect;
@@ -236,10 +302,18 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
     expected_ = transfer.expected;
     received_ = transfer.received;
     if (failure_ != DownloadFailure::None) {
+        cause_ = transferCause(transfer, code, curlError, httpStatus_, limits_.stallSeconds);
         transfer.file.discard();
         return -1;
     }
     return 0;
+}
+
+QString AddressForLog(const QString& url)
+{
+    const QUrl parsed(url, QUrl::TolerantMode);
+    return parsed.isValid() ? parsed.toString(QUrl::RemoveUserInfo)
+                            : QStringLiteral("(not an address)");
 }
 
 int DownloadPercent(qint64 received, qint64 expected)

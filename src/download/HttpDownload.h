@@ -48,6 +48,7 @@ public:
 
     // 0 when the whole body has been received and stored, -1 on any failure.
     // Blocks the calling thread (the download worker) for the whole transfer.
+    // Leaves one line in the log: the file stored, or why it was not.
     int DownloadFile(const QString& url, const QString& localPath);
 
     DownloadFailure failure() const { return failure_; }
@@ -59,13 +60,19 @@ public:
     qint64 receivedLength() const { return received_; }
 
 private:
+    int fetch(const QString& url, const QString& localPath);
+
     Progress progress_;
     DownloadLimits limits_;
     DownloadFailure failure_ = DownloadFailure::None;
+    QString cause_; // for the log
     long httpStatus_ = 0;
     qint64 expected_ = 0;
     qint64 received_ = 0;
 };
+
+// A link as the log shows it: without user name and password.
+QString AddressForLog(const QString& url);
 
 // received * 100 / expected, integer division, exact for any 64-bit lengths;
 // 0 when expected is 0.

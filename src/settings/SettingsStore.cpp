@@ -1,6 +1,7 @@
 #include "settings/SettingsStore.h"
 
 #include "common/Cp936.h"
+#include "log/LogCategories.h"
 #include "settings/LaunchTarget.h"
 #include "settings/SettingsKeys.h"
 
@@ -210,6 +211,7 @@ bool SettingsStore::WriteSetting(SettingsRoot root, const QString& key, const QS
     const bool stored =
         settings.status() != QSettings::AccessError && after.exists && after != before;
     if (!stored) {
+        qCWarning(lcSettings).noquote() << QStringLiteral("cannot store %1 in %2").arg(*name, file);
         // QSettings caches the file per process and would hand the unstored
         // value to the next reader (and write it later); put the old one back.
         if (hadValue)

@@ -23,6 +23,7 @@ void prepareProcess()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QCoreApplication::setOrganizationName(QStringLiteral("NaloSoft"));
     QCoreApplication::setApplicationName(QStringLiteral("Verdane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VERDANE_VERSION));
 }
 
 void prepareApplication(QApplication& app)

@@ -7,6 +7,7 @@
 #include "common/Shell.h"
 #include "download/ui/CLoadDown.h"
 #include "download/ui/DownloadJob.h"
+#include "log/LogHandler.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/Launcher.h"
 #include "settings/ui/PathSetting.h"
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QCloseEvent>
+#include <QDir>
 #include <QIntValidator>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -313,6 +315,8 @@ void CVerdaneDlg::createWindowMenu()
     windowMenu_ = new QMenu(this);
     windowMenu_->addAction(QStringLiteral("最小化(&N)"), this, &QWidget::showMinimized);
     windowMenu_->addAction(QStringLiteral("关闭(&C)"), this, &QWidget::close);
+    windowMenu_->addAction(QStringLiteral("打开日志文件夹(&L)..."), this,
+                           &CVerdaneDlg::openLogFolder);
     windowMenu_->addSeparator();
     QAction* about = windowMenu_->addAction(QStringLiteral("关于 Verdane(&A)..."));
     connect(about, &QAction::triggered, this, &CVerdaneDlg::showAbout);
@@ -409,6 +413,12 @@ void CVerdaneDlg::showAbout()
 {
     CAboutDlg about(this);
     about.exec();
+}
+
+void CVerdaneDlg::openLogFolder()
+{
+    QDir().mkpath(logFolder());
+    shell().openFolder(logFolder());
 }
 
 void CVerdaneDlg::restoreFromTray()

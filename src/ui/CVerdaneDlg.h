@@ -58,6 +58,8 @@ public Q_SLOTS:
     // The path settings dialog, modally (settings button, missing download paths).
     void openPathSettings();
     void showAbout();
+    // Shows the folder of the log file (made first if need be).
+    void openLogFolder();
     void restoreFromTray();
     void quitFromTray();
 

@@ -1,5 +1,7 @@
 #include "update/HttpGetText.h"
 
+#include "log/LogCategories.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -42,6 +44,16 @@ bool namesPort(const QString& server)
             return false;
     }
     return true;
+}
+
+// Why the version text did not come, for the log.
+QString fetchCause(CURLcode code, const char* error, long status)
+{
+    if (status != 0 && status != 200)
+        return QStringLiteral("the server answered HTTP status %1").arg(status);
+    if (code == CURLE_WRITE_ERROR)
+        return QStringLiteral("the answer is longer than %1 bytes").arg(kMaxBody);
+    return QString::fromUtf8(*error != 0 ? error : curl_easy_strerror(code));
 }
 
 } // namespace
@@ -90,11 +102,17 @@ QByteArray HttpGetText(const QString& url, quint16 port, std::chrono::millisecon
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(limit.count()));
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collectBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &fetch);
-    if (curl_easy_perform(handle) != CURLE_OK)
-        return {};
+    char error[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, error);
+    const CURLcode code = curl_easy_perform(handle);
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    return status == 200 ? fetch.body : QByteArray();
+    if (code == CURLE_OK && status == 200)
+        return fetch.body;
+    qCWarning(lcUpdate).noquote() << QStringLiteral("fetching %1 failed: %2")
+                                         .arg(QString::fromUtf8(address),
+                                              fetchCause(code, error, status));
+    return {};
 }
 
 } // namespace verdane

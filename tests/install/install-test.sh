@@ -41,7 +41,7 @@ desktop_value() { sed -n "s/^$2=//p" "$1" | head -n 1; }
 check_layout() { # PREFIX_DIR SYSCONF_DIR PATH_EXPECTED_IN_THE_ENTRY
     local root="$1" etc="$2" data="$3"
     local entry="$root/share/applications/verdane.desktop"
-    [ -x "$root/bin/verdane" ] || fail "$root/bin/verdane missing or not executable"
+    [ -x "$root/games/verdane" ] || fail "$root/games/verdane missing or not executable"
     for size in 16 32 48 64 128 256; do
         local icon="$root/share/icons/hicolor/${size}x${size}/apps/verdane.png"
         if [ ! -f "$icon" ]; then
@@ -100,7 +100,7 @@ chmod 700 "$tmp/runtime"
 (
     cd "$workdir"
     # A desktop finds Exec's program on PATH.
-    export PATH="$prefix/bin:$PATH"
+    export PATH="$prefix/games:$PATH"
     export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data"
     export XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime"
     export XDG_CONFIG_DIRS="$prefix/etc/xdg"

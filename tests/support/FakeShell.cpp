@@ -26,6 +26,12 @@ void FakeShell::openWebPage(const QString& address)
     pages_.append(address);
 }
 
+void FakeShell::openFolder(const QString& path)
+{
+    QMutexLocker lock(&mutex_);
+    folders_.append(path);
+}
+
 QStringList FakeShell::programs() const
 {
     QMutexLocker lock(&mutex_);
@@ -36,6 +42,12 @@ QStringList FakeShell::webPages() const
 {
     QMutexLocker lock(&mutex_);
     return pages_;
+}
+
+QStringList FakeShell::folders() const
+{
+    QMutexLocker lock(&mutex_);
+    return folders_;
 }
 
 } // namespace verdane::test

@@ -15,14 +15,17 @@ public:
 
     void openProgram(const QString& path) override;
     void openWebPage(const QString& address) override;
+    void openFolder(const QString& path) override;
 
     QStringList programs() const;
     QStringList webPages() const;
+    QStringList folders() const;
 
 private:
     mutable QMutex mutex_;
     QStringList programs_;
     QStringList pages_;
+    QStringList folders_;
 };
 
 } // namespace verdane::test

@@ -4,13 +4,29 @@
 #include "catalogue/ui/PageView.h"
 #include "common/Prompt.h"
 #include "download/DownloadFileName.h"
+#include "download/HttpDownload.h"
 #include "download/ui/CLoadDown.h"
+#include "log/LogCategories.h"
 #include "ui/CVerdaneDlg.h"
 
 #include <QDir>
 #include <QMetaObject>
 
 namespace verdane {
+
+namespace {
+
+// Why a link gives no local path, for the log.
+QString refusal(const QString& link)
+{
+    const QString cause =
+        DownloadFileName(link).isEmpty()
+            ? QStringLiteral("unusable file name \"%1\"").arg(link.section(u'/', -1))
+            : QStringLiteral("no download folder set");
+    return QStringLiteral("download of %1 refused: %2").arg(AddressForLog(link), cause);
+}
+
+} // namespace
 
 DownloadJob::DownloadJob(CVerdaneDlg& mainWindow, CLoadDown& dialog, Entry entry,
                          std::atomic<bool>& busy, const std::atomic<bool>& cancel)
@@ -37,6 +53,7 @@ void DownloadJob::run()
 {
     const QString path = localPath();
     if (path.isEmpty()) {
+        qCWarning(lcDownload).noquote() << refusal(entry_.downLink);
         showNotice(QStringLiteral("下载失败!"), mainWindow_);
         busy_ = false;
         return;

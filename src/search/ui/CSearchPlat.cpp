@@ -1,6 +1,7 @@
 #include "search/ui/CSearchPlat.h"
 
 #include "common/Prompt.h"
+#include "log/LogCategories.h"
 #include "search/FixedDrives.h"
 #include "search/ScanDrives.h"
 #include "ui/DialogUnits.h"
@@ -206,6 +207,7 @@ void CSearchPlat::OnScanReport(ScanReport report, const QString& path)
         return;
     inReport_ = true;
     if (report == ScanReport::Finished) {
+        qCInfo(lcSearch).noquote() << QStringLiteral("the search found no %1").arg(exeName_);
         showNotice(QStringLiteral("搜索完毕！没有找到对应的文件，请重新确定盘符"), this);
         start_->setEnabled(true);
         scan_->ClearStop();

@@ -2,6 +2,7 @@
 
 #include "common/Prompt.h"
 #include "common/Shell.h"
+#include "log/LogCategories.h"
 #include "settings/LaunchTarget.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
@@ -25,6 +26,8 @@ void Launcher::StartTarget(QWidget* owner, int buttonId)
         return;
     }
 
+    qCWarning(lcLaunch).noquote() << QStringLiteral("%1: no usable %2 in the stored path \"%3\"")
+                                         .arg(target->displayName, target->executableName, stored);
     showNotice(QStringLiteral("启动平台失败！\r\n请检查设置的平台启动程序路径是否正确。"), owner);
     FileDialogRequest request;
     request.title = target->fileDialogTitle;

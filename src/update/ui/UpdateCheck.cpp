@@ -3,6 +3,7 @@
 #include "common/ContentServer.h"
 #include "common/Prompt.h"
 #include "common/Shell.h"
+#include "log/LogCategories.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 #include "update/GetModuleDir.h"
@@ -39,6 +40,7 @@ int UpdateCheck::CheckForUpdate(QWidget* mainWindow, std::chrono::milliseconds f
     // user with no program at all: say so and keep running.
     const QString updater = GetModuleDir() + QStringLiteral("NaloUpdate.exe");
     if (!QFileInfo(updater).isFile()) {
+        qCWarning(lcUpdate).noquote() << QStringLiteral("the updater %1 is missing").arg(updater);
         showNotice(QStringLiteral("找不到升级程序 NaloUpdate.exe！"), mainWindow);
         return Offered;
     }

@@ -1,0 +1,45 @@
+#include "support/ContentServerProcess.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CommandLineTest, AnswersWithoutADisplayAndTouchesNothing)
+{
+    const struct {
+        QStringList arguments;
+        int status;
+        QByteArray output; // on stdout after 0, on stderr (one line) after 2
+    } cases[] = {
+        {{QStringLiteral("--version")}, 0, "Verdane " VERDANE_VERSION "\n"},
+        {{QStringLiteral("--help")}, 0, "--version"},
+        {{QStringLiteral("--frobnicate")}, 2, "'frobnicate'"},
+    };
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+        environment.insert(QString::fromLatin1(name), home.path());
+    for (const auto& each : cases) {
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(home.path());
+        program.start(verdane::test::binaryDir() + QStringLiteral("/verdane"), each.arguments);
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitCode(), each.status) << each.arguments.join(u' ').toStdString();
+        const QByteArray out = program.readAllStandardOutput();
+        const QByteArray err = program.readAllStandardError();
+        const QByteArray& answer = each.status == 0 ? out : err;
+        EXPECT_TRUE(answer.contains(each.output)) << answer.toStdString();
+        EXPECT_EQ((each.status == 0 ? err : out), QByteArray());
+        EXPECT_EQ(err.count('\n'), each.status != 0 ? 1 : 0);
+    }
+    EXPECT_TRUE(QDir(home.path()).isEmpty()) << "no settings, log or cache written";
+}
+
+} // namespace

@@ -1,0 +1,142 @@
+#include "catalogue/MyAdoConn.h"
+#include "download/HttpDownload.h"
+#include "download/ui/CLoadDown.h"
+#include "download/ui/DownloadJob.h"
+#include "log/LogFile.h"
+#include "log/LogHandler.h"
+#include "support/CatalogueFile.h"
+#include "support/ContentServerProcess.h"
+#include "support/FakePrompt.h"
+#include "support/FakeShell.h"
+#include "support/Files.h"
+#include "support/TempConfig.h"
+#include "support/Wait.h"
+#include "ui/CVerdaneDlg.h"
+#include "update/HttpGetText.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+using namespace verdane;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class LogTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+        installLogHandler();
+    }
+    void TearDown() override { qunsetenv("XDG_STATE_HOME"); }
+
+    QTemporaryDir state;
+    QTemporaryDir work;
+    test::TempConfig config;
+    test::FakePrompt prompt;
+};
+
+// A download job whose link names a file the program refuses to create.
+void runRefusedDownload(const QString& link)
+{
+    CVerdaneDlg window;
+    CLoadDown dialog(nullptr);
+    std::atomic<bool> busy{true};
+    std::atomic<bool> cancel{false};
+    DownloadJob job(window, dialog, {0, 0, link}, busy, cancel);
+    std::thread worker([&] { job.run(); });
+    test::waitUntil([&] { return !busy; });
+    worker.join();
+}
+
+TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
+{
+    ASSERT_TRUE(test::writeFile(work.filePath(u"site/files/a.w3x"_s), QByteArray(50000, 'a')));
+    ASSERT_TRUE(test::writeFile(work.filePath(u"broken.dat"_s), "not a database"));
+    ASSERT_TRUE(test::writeCatalogue(work.filePath(u"ZarnREZ.dat"_s), {}));
+    test::ContentServerProcess server(work.filePath(u"site"_s));
+    ASSERT_TRUE(server.started());
+    const QString target = work.filePath(u"a.w3x"_s);
+    const QString secret =
+        server.url(u"/fault/status/404/a.w3x"_s).replace(u"//"_s, u"//user:pw@"_s);
+
+    const struct {
+        std::function<void()> action;
+        QString cause;
+    } cases[] = {
+        {[&] { HttpDownload().DownloadFile(server.url(u"/files/a.w3x"_s), target); },
+         u"downloaded %1 to %2 (50000 bytes)"_s.arg(server.url(u"/files/a.w3x"_s), target)},
+        {[&] { HttpDownload().DownloadFile(secret, target); },
+         u"%1 to %2 failed: HTTP status 404"_s.arg(server.url(u"/fault/status/404/a.w3x"_s),
+                                                   target)},
+        {[&] { HttpDownload().DownloadFile(server.url(u"/fault/short/files/a.w3x"_s), target); },
+         u"failed: the body broke off after 25000 of 50000 bytes"_s},
+        {[&] { HttpDownload().DownloadFile(server.url(u"/files/a.w3x"_s), work.path()); },
+         u"cannot create the file: Is a directory"_s},
+        {[&] { runRefusedDownload(server.url(u"/files/.a.w3x"_s)); },
+         u"refused: unusable file name \".a.w3x\""_s},
+        {[&] { MyAdoConn broken(u"broken.dat"_s); },
+         u"cannot open the catalogue %1: file is not a database"_s.arg(
+             work.filePath(u"broken.dat"_s))},
+        {[&] { HttpGetText(server.host() + u"/fault/status/503/v.txt"_s, 80); },
+         u"the server answered HTTP status 503"_s},
+    };
+    QDir::setCurrent(work.path());
+    for (const auto& each : cases) {
+        QFile::remove(logFilePath());
+        each.action();
+        const QByteArray log = test::readFile(logFilePath());
+        EXPECT_EQ(log.count('\n'), 1) << log.toStdString();
+        EXPECT_TRUE(log.contains(each.cause.toUtf8())) << log.toStdString();
+    }
+}
+
+TEST_F(LogTest, RotatesAtTheSizeBoundKeepingThreeFiles)
+{
+    LogFile log(logFilePath());
+    // Four lines fill a file exactly; the fifth starts the next one.
+    const QByteArray line = QByteArray(LogFile::kMaxBytes / 4 - 1, 'x') + '\n';
+    for (int i = 0; i < 3 * 4 + 1; ++i)
+        log.append(line);
+    EXPECT_EQ(QDir(logFolder()).entryList(QDir::Files),
+              QStringList({u"verdane.log"_s, u"verdane.log.1"_s, u"verdane.log.2"_s}));
+    EXPECT_EQ(QFileInfo(logFilePath()).size(), line.size());
+    EXPECT_EQ(QFileInfo(logFilePath() + u".1"_s).size(), LogFile::kMaxBytes);
+}
+
+TEST_F(LogTest, AnUnwritableLogChangesNothingForTheUser)
+{
+    // A file where the folder should be; a full disk.
+    ASSERT_TRUE(test::writeFile(work.filePath(u"state"_s), "x"));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(work.filePath(u"state"_s)));
+    installLogHandler();
+    LogFile(u"/dev/full"_s).append("lost\n");
+    HttpDownload download;
+    download.DownloadFile(u"http://127.0.0.1:9/a.w3x"_s, work.filePath(u"a.w3x"_s));
+    EXPECT_EQ(download.failure(), DownloadFailure::Connect);
+    EXPECT_FALSE(QFileInfo::exists(logFilePath()));
+}
+
+TEST_F(LogTest, TheWindowMenuOpensTheLogFolderBeforeItsSeparator)
+{
+    test::FakeShell shell;
+    qputenv("VERDANE_CONTENT_SERVER", "127.0.0.1:9");
+    QDir::setCurrent(work.path());
+    CVerdaneDlg window;
+    window.OnInitDialog();
+    const QList<QAction*> actions = window.windowMenu()->actions();
+    ASSERT_TRUE(actions[actions.size() - 2]->isSeparator());
+    EXPECT_EQ(actions[actions.size() - 3]->text(), u"打开日志文件夹(&L)..."_s);
+    actions[actions.size() - 3]->trigger();
+    EXPECT_EQ(shell.folders(), QStringList{logFolder()});
+}
+
+} // namespace
