@@ -24,14 +24,14 @@ MyAdoConn::MyAdoConn(const QString& file)
         rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) {
-        openError_ = catalogueErrorText(CatalogueFailure::Open, file,
-                                        db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db))
-                                                      : QString::fromUtf8(sqlite3_errstr(rc)));
+        const QString detail = db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db))
+                                             : QString::fromUtf8(sqlite3_errstr(rc));
+        openError_ = catalogueErrorText(CatalogueFailure::Open, file, detail);
         sqlite3_close(db);
         // Logged once: the same text comes back in a box at every query.
         qCWarning(lcCatalogue).noquote()
             << QStringLiteral("cannot open the catalogue %1: %2")
-                   .arg(QDir::cleanPath(QDir().absoluteFilePath(file)), openError_);
+                   .arg(QDir::cleanPath(QDir().absoluteFilePath(file)), detail);
         showNotice(openError_);
         // The query that follows at once would only repeat it.
         openErrorShown_ = true;
