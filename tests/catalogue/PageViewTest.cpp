@@ -89,16 +89,6 @@ TEST_F(PageViewTest, PagesOfThreeRowsTheLastWithWhatIsLeft)
     }
 }
 
-TEST_F(PageViewTest, ExplanationWidthFollowsItsByteLengthAndTheLinkFollowsIt)
-{
-    QList<test::CatalogueRow> rows = entries(0, 1);
-    rows[0].MapExplain = u"十个汉字的一句说明文"_s;
-    open(rows);
-    EXPECT_EQ(dialog->control(1017)->geometry(), QRect(233, 163, 134, 19));
-    EXPECT_EQ(dialog->control(1063)->geometry(), QRect(367, 163, 30, 19));
-    EXPECT_EQ(dialog->webPanel(20)->url(), u"/p0.png"_s);
-}
-
 TEST_F(PageViewTest, CategoryButtonsSwitchToPageOneAndEmptyOnesHideTheRows)
 {
     open(entries(0, 7) + entries(1, 2) + entries(99, 1));

@@ -48,33 +48,6 @@ TEST(FixedDriveMounts, KeepsLocalDisksAndLeavesOutTheRest)
     EXPECT_EQ(FixedDriveMounts("garbage\n\n1 2 3 - ext4\n", probe), QStringList{});
 }
 
-// A fake sysfs: the class/block entries link into the device tree, where a
-// partition's folder sits in its disk's folder, which carries "removable".
-TEST(IsRemovableDevice, ReadsTheFlagOfTheDiskOrOfItsPartitions)
-{
-    QTemporaryDir sys;
-    const auto link = [&](const QString& relative, const QString& target) {
-        QDir().mkpath(QFileInfo(sys.filePath(relative)).path());
-        ASSERT_TRUE(QFile::link(target, sys.filePath(relative))) << relative.toStdString();
-    };
-    const std::tuple<QString, QByteArray, QString> disks[] = {{"sda", "0\n", "8:0"},
-                                                              {"sdb", "1\n", "8:16"}};
-    for (const auto& [name, flag, majorMinor] : disks) {
-        const QString disk = sys.filePath(QStringLiteral("devices/pci0/block/") + name);
-        test::writeFile(disk + QStringLiteral("/removable"), flag);
-        QDir().mkpath(disk + u'/' + name + u'1');
-        link(QStringLiteral("class/block/") + name + u'1', disk + u'/' + name + u'1');
-        link(QStringLiteral("dev/block/") + majorMinor, disk);
-    }
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"/dev/sda1", "8:1", false},
-        {"/dev/sdb1", "8:17", true},
-        {"rpool/ROOT", "8:16", true}, // no usable source: the device numbers lead to the disk
-        {"none", "0:31", false}};
-    for (const auto& [source, majorMinor, removable] : cases)
-        EXPECT_EQ(IsRemovableDevice(sys.path(), source, majorMinor), removable) << source;
-}
-
 TEST(WineDriveRoots, AreTheDriveCOfEveryWinePrefix)
 {
     QTemporaryDir home;

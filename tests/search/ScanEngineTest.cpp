@@ -75,34 +75,6 @@ TEST(ScanFolder, ReportsTheExactExtensionOutsideDotFoldersAndFollowsNoLink)
     EXPECT_EQ(events, expected);
 }
 
-// The expected order, from Qt's own unsorted listing: pre-order, depth first.
-void listPreOrder(const QString& folder, QStringList& out)
-{
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        if (info.isDir())
-            listPreOrder(info.filePath(), out);
-        else
-            out.append(info.filePath());
-    }
-}
-
-TEST(ScanDrives, WalksDepthFirstInListingOrderAndRootsInListOrder)
-{
-    QTemporaryDir first;
-    QTemporaryDir second;
-    for (const QTemporaryDir* dir : {&first, &second})
-        for (int a = 0; a < 12; ++a)
-            file(*dir, QStringLiteral("d%1/e%2/h.exe").arg(a % 4).arg(a / 4));
-    QStringList expected;
-    listPreOrder(second.path(), expected);
-    listPreOrder(first.path(), expected);
-    // Roots that cannot be listed add nothing but do not stop the scan.
-    EXPECT_EQ(scan({second.path() + u'/', first.filePath("missing/"), QString(), first.path()}),
-              expected << end);
-}
-
 TEST(ScanFolder, SkipsPathsThatWouldReach260BytesInCodePage936)
 {
     QTemporaryDir dir;

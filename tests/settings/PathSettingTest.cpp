@@ -128,27 +128,6 @@ TEST_F(PathSettingTest, ToolsFolderIsStoredAndTheMapsFolderNever)
     EXPECT_FALSE(test::readFile(config.userFile()).contains("/typed/maps"));
 }
 
-TEST_F(PathSettingTest, BrowsedFileMustBeTheTargetsProgramByItsExactName)
-{
-    file(u"both/War3.exe"_s); // beside the one chosen: the name on disk counts
-    const std::tuple<int, QString, bool> cases[] = {
-        {War3Item, file(u"both/war3.exe"_s), false},
-        {VsItem, file(u"VS/VSClient.exe"_s), true},
-        {VsItem, files.filePath(u"both/War3.exe"_s), false}};
-    dialog.show();
-    for (const auto& [target, chosen, accepted] : cases) {
-        set(1056, QString());
-        clickItem(target); // the box is empty, as stored
-        set(1056, u"/before"_s);
-        prompt.clear();
-        prompt.chooseNextFile(chosen);
-        press(BrowseExe);
-        EXPECT_EQ(exePath(), accepted ? chosen : QString());
-        EXPECT_EQ(prompt.texts().size(), accepted ? 0 : 1);
-    }
-    EXPECT_FALSE(QFile::exists(config.userFile()));
-}
-
 TEST_F(PathSettingTest, ReadOnlyConfigFolderShowsTheFailureAndKeepsTheChangeUnsaved)
 {
     ASSERT_TRUE(test::storePath(u"War3"_s, u"/old/War3.exe"_s) &&

@@ -34,20 +34,22 @@ public:
     {
         locked([&] { defaultAnswer_ = ok; });
     }
+    // An empty path cancels the dialog.
     void chooseNextFile(const QString& path)
     {
         locked([&] { files_.push_back(path); });
-    } // empty: cancel
+    }
     // Runs inside the next message box, on the main thread, before it is answered.
     void onNextMessage(std::function<void(const QString& text)> action)
     {
         locked([&] { actions_.push_back(std::move(action)); });
     }
 
+    // The texts of the message boxes shown.
     QStringList texts() const
     {
         return locked([&] { return texts_; });
-    } // of the message boxes shown
+    }
     // The initial names of the file dialogs shown.
     QStringList fileDialogs() const
     {

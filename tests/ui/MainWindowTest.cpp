@@ -37,18 +37,6 @@ protected:
     std::unique_ptr<CVerdaneDlg> dialog;
 };
 
-TEST_F(MainWindowTest, MagentaPartsOfTheBackgroundAreLeftOutOfTheWindow)
-{
-    const QImage background = loadBitmap(129).toImage();
-    EXPECT_EQ(dialog->size(), background.size());
-    const QRegion mask = dialog->mask();
-    for (int y = 0; y < background.height(); y += 3)
-        for (int x = 0; x < background.width(); x += 3)
-            ASSERT_EQ(mask.contains(QPoint(x, y)), background.pixel(x, y) != qRgb(255, 0, 255))
-                << x << "," << y;
-    EXPECT_FALSE(mask.contains(QPoint(0, 0))) << "the background should shape the window";
-}
-
 TEST_F(MainWindowTest, StartsWithTheFirstMapCategoryAndTheLinksGoToTheBrowser)
 {
     for (int id = 3005; id <= 3010; ++id)

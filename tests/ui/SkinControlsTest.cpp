@@ -16,32 +16,6 @@ QImage picture(QWidget& widget)
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-TEST(SkinMusicButtonTest, AClickSelectsBeforeItsHandlersRunAndSelectedIsDrawnHeldDown)
-{
-    QWidget owner;
-    auto* button = new CSkinMusicButton(&owner);
-    ASSERT_TRUE(button->SetButtonImage(146));
-    button->resize(button->sizeHint());
-    owner.show();
-    const QImage normal = picture(*button);
-    button->setDown(true);
-    const QImage down = picture(*button);
-    button->setDown(false);
-    // The owner looks at the flag in its click handler: it must already be set.
-    bool selectedWhenClicked = false;
-    QObject::connect(button, &CSkinButton::clicked,
-                     [&] { selectedWhenClicked = button->selected; });
-    QTest::mouseClick(button, Qt::LeftButton);
-    QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_TRUE(selectedWhenClicked && button->selected) << "a second click keeps the selection";
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(button, &leave);
-    EXPECT_EQ(picture(*button), down);
-    button->selected = false;
-    EXPECT_EQ(picture(*button), normal) << "cleared by the owner: normal again";
-    EXPECT_NE(normal, down);
-}
-
 // Columns left of the filled part are bright, those right of it dark.
 TEST(SkinProgressTest, DrawsThePositionInsideTheRange)
 {
