@@ -72,26 +72,30 @@ catalogue="$(readlink -f "$workdir")/ZarnREZ.dat"
 open=no
 for _ in $(seq 30); do
     kill -0 "$pid" 2>/dev/null || { tail -n 40 "$tmp/stderr" >&2; echo "FAIL: the program ended on its own" >&2; exit 1; }
-    for fd in "/proc/$pid/fd"/*; do [ "$(readlink "$fd" 2>/dev/null)" = "$catalogue" ] && open=yes; done
+    [ "$open" = yes ] || for fd in "/proc/$pid/fd"/*; do [ "$(readlink "$fd" 2>/dev/null)" = "$catalogue" ] && open=yes; done
     sleep 0.1
 done
 [ "$open" = yes ] || fail "the program did not open $workdir/ZarnREZ.dat"
 
 # SIGTERM closes the main window: a clean end, status 0, and its web processes go with it.
 kill -TERM "$pid"
-if timeout 10 tail --pid="$pid" -f /dev/null; then
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null && sleep 0.1; done
+if kill -0 "$pid" 2>/dev/null; then
+    fail "the program did not end within 10 s of SIGTERM"
+else
     status=0
     wait "$pid" || status=$?
     [ "$status" -eq 0 ] || fail "the program ended with status $status after SIGTERM"
-else
-    fail "the program did not end within 10 s of SIGTERM"
 fi
-sleep 1
-left="" # the processes of its session, read without procps, which a minimal system lacks
-for stat in /proc/[0-9]*/stat; do
-    fields="$(cat "$stat" 2>/dev/null)" || continue
-    read -r _ _ _ session _ <<<"${fields##*) }" # after the command name: state ppid pgrp session
-    [ "$session" != "$pid" ] || left+="${stat//[^0-9]/} "
+for _ in $(seq 50); do
+    left="" # the processes of its session, read without procps, which a minimal system lacks
+    for stat in /proc/[0-9]*/stat; do
+        fields="$(cat "$stat" 2>/dev/null)" || continue
+        read -r _ _ _ session _ <<<"${fields##*) }" # after the command name: state ppid pgrp session
+        [ "$session" != "$pid" ] || left+="${stat//[^0-9]/} "
+    done
+    [ -z "$left" ] && break
+    sleep 0.1
 done
 [ -z "$left" ] || fail "processes of the program outlived it: $left"
 ! grep -q 'Nalo友情提示' "$tmp/stderr" || fail "the program printed a notice on stderr"
