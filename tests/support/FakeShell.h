@@ -3,7 +3,6 @@
 #include "common/Shell.h"
 
 #include <QMutex>
-#include <QMutexLocker>
 #include <QStringList>
 
 namespace verdane::test {
@@ -11,33 +10,16 @@ namespace verdane::test {
 // Records what would have been started; installs itself for its lifetime.
 class FakeShell final : public Shell {
 public:
-    FakeShell() { installShell(this); }
-    ~FakeShell() override { installShell(nullptr); }
+    FakeShell();
+    ~FakeShell() override;
 
-    void openProgram(const QString& path) override
-    {
-        locked([&] { programs_.append(path); });
-    }
-    void openWebPage(const QString& address) override
-    {
-        locked([&] { pages_.append(address); });
-    }
-    QStringList programs() const
-    {
-        return locked([&] { return programs_; });
-    }
-    QStringList webPages() const
-    {
-        return locked([&] { return pages_; });
-    }
+    void openProgram(const QString& path) override;
+    void openWebPage(const QString& address) override;
+
+    QStringList programs() const;
+    QStringList webPages() const;
 
 private:
-    template <typename F> auto locked(F f) const -> decltype(f())
-    {
-        QMutexLocker lock(&mutex_);
-        return f();
-    }
-
     mutable QMutex mutex_;
     QStringList programs_;
     QStringList pages_;
