@@ -9,36 +9,21 @@ namespace verdane::test {
 bool writeCatalogue(const QString& path, const QList<CatalogueRow>& rows)
 {
     QFile::remove(path);
+    QByteArray sql =
+        "begin; create table ZarnMapDB (Maptype integer, UpdateTime text, MapName text, "
+        "MapExplain text, Pic_Link text, Down_Link text, ExplainLink text);";
+    for (const CatalogueRow& r : rows) {
+        char* insert =
+            sqlite3_mprintf("insert into ZarnMapDB values (%d, %Q, %Q, %Q, %Q, %Q, %Q);", r.Maptype,
+                            r.UpdateTime.toUtf8().constData(), r.MapName.toUtf8().constData(),
+                            r.MapExplain.toUtf8().constData(), r.Pic_Link.toUtf8().constData(),
+                            r.Down_Link.toUtf8().constData(), r.ExplainLink.toUtf8().constData());
+        sql += insert;
+        sqlite3_free(insert);
+    }
     sqlite3* db = nullptr;
-    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK) {
-        sqlite3_close(db);
-        return false;
-    }
-    bool ok =
-        sqlite3_exec(db,
-                     "create table ZarnMapDB (Maptype integer, UpdateTime text, MapName text, "
-                     "MapExplain text, Pic_Link text, Down_Link text, ExplainLink text);"
-                     "begin;",
-                     nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_stmt* insert = nullptr;
-    ok = ok && sqlite3_prepare_v2(db, "insert into ZarnMapDB values (?, ?, ?, ?, ?, ?, ?)", -1,
-                                  &insert, nullptr) == SQLITE_OK;
-    for (const CatalogueRow& row : rows) {
-        if (!ok)
-            break;
-        sqlite3_bind_int(insert, 1, row.Maptype);
-        const QString texts[] = {row.UpdateTime, row.MapName,   row.MapExplain,
-                                 row.Pic_Link,   row.Down_Link, row.ExplainLink};
-        for (int i = 0; i < 6; ++i) {
-            const QByteArray bytes = texts[i].toUtf8();
-            sqlite3_bind_text(insert, i + 2, bytes.constData(), static_cast<int>(bytes.size()),
-                              SQLITE_TRANSIENT);
-        }
-        ok = sqlite3_step(insert) == SQLITE_DONE;
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    ok = ok && sqlite3_exec(db, "commit;", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool ok = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
+                    sqlite3_exec(db, sql + "commit;", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
 }

@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QMutex>
-#include <QString>
 #include <QStringList>
 
 #include <deque>
@@ -16,40 +15,64 @@ namespace verdane::test {
 // Installs itself for its lifetime; answers come from queues, then defaults.
 class FakePrompt final : public Prompt {
 public:
-    struct Shown {
-        QString caption;
-        QString text;
-        PromptButtons buttons;
-        QObject* owner;
-    };
-
-    FakePrompt();
-    ~FakePrompt() override;
+    FakePrompt() { installPrompt(this); }
+    ~FakePrompt() override { installPrompt(nullptr); }
 
     bool message(QObject* owner, const QString& caption, const QString& text,
                  PromptButtons buttons) override;
     QString openFile(QObject* owner, const FileDialogRequest& request) override;
-    QString saveFile(QObject* owner, const FileDialogRequest& request) override;
+    QString saveFile(QObject* owner, const FileDialogRequest& request) override
+    {
+        return openFile(owner, request);
+    }
 
-    void answerNext(bool ok);
-    void setDefaultAnswer(bool ok);
-    void chooseNextFile(const QString& path); // empty: cancel
+    void answerNext(bool ok)
+    {
+        locked([&] { answers_.push_back(ok); });
+    }
+    void setDefaultAnswer(bool ok)
+    {
+        locked([&] { defaultAnswer_ = ok; });
+    }
+    // An empty path cancels the dialog.
+    void chooseNextFile(const QString& path)
+    {
+        locked([&] { files_.push_back(path); });
+    }
     // Runs inside the next message box, on the main thread, before it is answered.
-    void onNextMessage(std::function<void(const Shown&)> action);
+    void onNextMessage(std::function<void(const QString& text)> action)
+    {
+        locked([&] { actions_.push_back(std::move(action)); });
+    }
 
-    QList<Shown> messages() const;
-    QStringList texts() const;
-    QList<FileDialogRequest> fileDialogs() const;
-    int count() const;
-    void clear();
+    // The texts of the message boxes shown.
+    QStringList texts() const
+    {
+        return locked([&] { return texts_; });
+    }
+    // The initial names of the file dialogs shown.
+    QStringList fileDialogs() const
+    {
+        return locked([&] { return dialogs_; });
+    }
+    void clear()
+    {
+        locked([&] { texts_.clear(), dialogs_.clear(); });
+    }
 
 private:
+    template <typename F> auto locked(F f) const -> decltype(f())
+    {
+        QMutexLocker lock(&mutex_);
+        return f();
+    }
+
     mutable QMutex mutex_;
-    QList<Shown> shown_;
-    QList<FileDialogRequest> dialogs_;
+    QStringList texts_;
+    QStringList dialogs_;
     std::deque<bool> answers_;
     std::deque<QString> files_;
-    std::deque<std::function<void(const Shown&)>> actions_;
+    std::deque<std::function<void(const QString&)>> actions_;
     bool defaultAnswer_ = true;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Files.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -15,17 +17,17 @@ public:
     ~TempConfig();
 
     QString root() const { return dir_.path(); }
-    QString userDir() const;   // XDG_CONFIG_HOME
-    QString systemDir() const; // XDG_CONFIG_DIRS
-    QString userFile() const;  // <userDir>/NaloSoft/Verdane.conf
-    QString systemFile() const;
-    void writeUserFile(const QByteArray& content) const;
-    void writeSystemFile(const QByteArray& content) const;
+    QString userDir() const { return dir_.filePath(QStringLiteral("config")); } // XDG_CONFIG_HOME
+    QString systemDir() const { return dir_.filePath(QStringLiteral("xdg")); }  // XDG_CONFIG_DIRS
+    QString userFile() const { return userDir() + QStringLiteral("/NaloSoft/Verdane.conf"); }
+    QString systemFile() const { return systemDir() + QStringLiteral("/NaloSoft/Verdane.conf"); }
+    void writeUserFile(const QByteArray& content) const { writeFile(userFile(), content); }
+    void writeSystemFile(const QByteArray& content) const { writeFile(systemFile(), content); }
 
 private:
     QTemporaryDir dir_;
-    QByteArray oldHome_;
-    QByteArray oldDirs_;
+    QByteArray oldHome_ = qgetenv("XDG_CONFIG_HOME");
+    QByteArray oldDirs_ = qgetenv("XDG_CONFIG_DIRS");
 };
 
 } // namespace verdane::test
