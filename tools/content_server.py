@@ -76,7 +76,7 @@ class Handler(SimpleHTTPRequestHandler):
         size = os.fstat(source.fileno()).st_size
         etag, modified = self.validators(path)
         status, first, last = self.answer_range(size, etag, modified, "range")
-        self.range_headers(status, first, last, size, etag, modified)
+        self.range_headers(status, first, last, size, etag, modified, self.guess_type(path))
         source.seek(first)
         return LimitedReader(source, last - first + 1)
 
@@ -110,9 +110,10 @@ class Handler(SimpleHTTPRequestHandler):
             return 200, 0, size - 1
         return 206, first, last
 
-    def range_headers(self, status, first, last, size, etag, modified):
+    def range_headers(self, status, first, last, size, etag, modified,
+                      content_type="application/octet-stream"):
         self.send_response(status)
-        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Type", content_type)
         self.send_header("Accept-Ranges", "bytes")
         if etag:
             self.send_header("ETag", etag)
