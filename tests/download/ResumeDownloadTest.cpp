@@ -75,14 +75,14 @@ protected:
         resumedFrom = download.resumedFrom();
         return result;
     }
-    // "Range\tIf-Range" of each request since the last call ("" without Range).
+    // The Range of each request since the last call ("" without Range).
     QStringList ranges()
     {
         QStringList lines = QString::fromUtf8(readFile(log)).split(u'\n', Qt::SkipEmptyParts);
         const QStringList fresh = lines.mid(seen);
         seen = lines.size();
         QStringList result;
-        static const QRegularExpression range(QStringLiteral("\tRange: (.*)$"));
+        static const QRegularExpression range(QStringLiteral("\tRange: ([^\t]*)"));
         for (const QString& line : fresh)
             result << range.match(line).captured(1);
         return result;
@@ -108,28 +108,27 @@ TEST_F(ResumeDownloadTest, TheNextDownloadContinuesOnlyWhatFits)
 {
     const QString sha =
         QString::fromLatin1(QCryptographicHash::hash(first, QCryptographicHash::Sha256).toHex());
-    const QString etag = QStringLiteral(R"("[0-9a-f]+-[0-9a-f]+")");
-    const QString half = QStringLiteral("bytes=%1-\tIf-Range: ").arg(kSize / 2);
-    const QString date = QStringLiteral("[A-Z][a-z]{2}, .* GMT");
+    // A continued partial also proves that If-Range carried the validator.
+    const QString half = QStringLiteral("bytes=%1-").arg(kSize / 2);
     const struct {
         const char* path;
         bool changed = false; // the server's file changes between the downloads
         QString sha256 = {};
         int result = 0;
         DownloadFailure failure = None;
-        QStringList requests = {}; // of the second download: "Range\tIf-Range" patterns
+        QStringList requests = {}; // the Range of each request of the second download
         bool continued = true;
     } rows[] = {
-        {"resume/range", false, {}, 0, None, {half + etag}},
-        {"resume/stall", false, {}, 0, None, {half + etag}},
-        {"resume/lastmod", false, {}, 0, None, {half + date}},
-        {"resume/whole", false, {}, 0, None, {half + etag}, false},
-        {"resume/range", true, {}, 0, None, {half + etag}, false},
-        {"resume/anyrange", true, {}, 0, None, {half + etag, ""}, false},
-        {"resume/416", false, {}, 0, None, {half + etag, ""}, false},
-        {"resume/badrange", false, {}, 0, None, {half + etag, ""}, false},
-        {"resume/range", false, sha, 0, None, {half + etag}},
-        {"resume/range", false, QString(64, u'0'), -1, Checksum, {half + etag}},
+        {"resume/range", false, {}, 0, None, {half}},
+        {"resume/stall", false, {}, 0, None, {half}},
+        {"resume/lastmod", false, {}, 0, None, {half}},
+        {"resume/whole", false, {}, 0, None, {half}, false},
+        {"resume/range", true, {}, 0, None, {half}, false},
+        {"resume/anyrange", true, {}, 0, None, {half, ""}, false},
+        {"resume/416", false, {}, 0, None, {half, ""}, false},
+        {"resume/badrange", false, {}, 0, None, {half, ""}, false},
+        {"resume/range", false, sha, 0, None, {half}},
+        {"resume/range", false, QString(64, u'0'), -1, Checksum, {half}},
         {"short", false, {}, -1, Read, {""}, false},
     };
     for (int index = 0; index < int(std::size(rows)); ++index) {
@@ -159,14 +158,7 @@ TEST_F(ResumeDownloadTest, TheNextDownloadContinuesOnlyWhatFits)
         EXPECT_EQ(failure, row.failure);
         EXPECT_EQ(message, row.failure == Read ? QStringLiteral("读文件出错!") : QString());
         EXPECT_EQ(resumedFrom, row.continued ? kSize / 2 : 0);
-        const QStringList requests = ranges();
-        ASSERT_EQ(requests.size(), row.requests.size());
-        for (qsizetype i = 0; i < requests.size(); ++i) {
-            EXPECT_TRUE(QRegularExpression(QRegularExpression::anchoredPattern(row.requests[i]))
-                            .match(requests[i])
-                            .hasMatch())
-                << requests[i].toStdString();
-        }
+        EXPECT_EQ(ranges(), row.requests);
         if (row.continued && row.result == 0) {
             ASSERT_FALSE(percents.isEmpty());
             EXPECT_EQ(percents.first(), 50) << "the bar starts where the partial ends";
@@ -176,55 +168,31 @@ TEST_F(ResumeDownloadTest, TheNextDownloadContinuesOnlyWhatFits)
     }
 }
 
-TEST_F(ResumeDownloadTest, AWrongDigestNeverTakesTheName)
-{
-    const QByteArray right = QCryptographicHash::hash(first, QCryptographicHash::Sha256);
-    for (const bool olderCopy : {true, false}) {
-        if (!olderCopy) {
-            ASSERT_TRUE(QFile::remove(target));
-        }
-        EXPECT_EQ(run(QStringLiteral("/f.bin"), QByteArray(32, 'x')), -1);
-        EXPECT_EQ(failure, Checksum);
-        EXPECT_TRUE(message.isEmpty());
-        EXPECT_EQ(shape(out.path()), olderCopy ? QStringList{"f.bin"} : QStringList{});
-        EXPECT_EQ(readFile(target), olderCopy ? kOlderCopy : QByteArray());
-    }
-    EXPECT_EQ(run(QStringLiteral("/f.bin"), right), 0);
-    EXPECT_EQ(readFile(target), first);
-}
-
 TEST_F(ResumeDownloadTest, TheSweepKeepsHeldAndRecentPartialsOnly)
 {
     // Four broken-off downloads of other files leave partials with records.
-    const QStringList names{"held.bin", "old.bin", "recent.bin", "bare.bin"};
-    for (const QString& name : names) {
+    for (const char* name : {"held.bin", "old.bin", "recent.bin", "bare.bin"}) {
         ASSERT_TRUE(writeFile(root.filePath(name), first));
         run(QStringLiteral("/fault/resume/range/") + name, {}, 30, out.filePath(name));
     }
-    QStringList partials =
-        QDir(out.path()).entryList({"*.verdane-??????"}, QDir::Hidden | QDir::Files);
-    partials.sort();
+    const QStringList partials =
+        QDir(out.path()).entryList({"*.verdane-??????"}, QDir::Hidden | QDir::Files, QDir::Name);
     ASSERT_EQ(partials.size(), 4);
-    const auto at = [&](const QString& name) { return QFile::encodeName(out.filePath(name)); };
-    // Named as the files' names sort: bare, held, old, recent.
-    ASSERT_TRUE(QFile::remove(out.filePath(partials[0] + QStringLiteral(".resume"))));
-    const int held = ::open(at(partials[1]).constData(), O_RDWR | O_CLOEXEC);
-    ASSERT_GE(held, 0);
+    const auto at = [&](int index) { return QFile::encodeName(out.filePath(partials[index])); };
+    // Named as the files' names sort: bare (its record goes), held and old (8 days), recent.
+    ASSERT_TRUE(QFile::remove(at(0) + ".resume"));
+    const int held = ::open(at(1).constData(), O_RDWR | O_CLOEXEC);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    const time_t eightDaysAgo = ::time(nullptr) - 8 * 24 * 3600;
-    const timespec old[2] = {{eightDaysAgo, 0}, {eightDaysAgo, 0}};
-    for (const int index : {1, 2}) {
-        ASSERT_EQ(::utimensat(AT_FDCWD, at(partials[index]).constData(), old, 0), 0);
-    }
+    const timespec old[2] = {{::time(nullptr) - 8 * 24 * 3600, 0},
+                             {::time(nullptr) - 8 * 24 * 3600, 0}};
+    for (const int index : {1, 2})
+        ASSERT_EQ(::utimensat(AT_FDCWD, at(index).constData(), old, 0), 0);
 
     EXPECT_EQ(DownloadTempFile::SweepLeftovers(out.path()), 2);
     ::close(held);
-    QStringList expected{"f.bin", partials[1], partials[1] + QStringLiteral(".resume"), partials[3],
-                         partials[3] + QStringLiteral(".resume")};
-    expected.sort();
-    QStringList left = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
-    left.sort();
-    EXPECT_EQ(left, expected);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              QStringList({partials[1], partials[1] + ".resume", partials[3],
+                           partials[3] + ".resume", "f.bin"}));
 }
 
 TEST_F(ResumeDownloadTest, AKilledDownloadIsContinuedByTheNext)
