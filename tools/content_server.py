@@ -84,7 +84,7 @@ class Handler(SimpleHTTPRequestHandler):
         if not self.server.rate:
             return super().copyfile(source, outputfile)
         while True:
-            block = source.read(BLOCK)
+            block = source.read(max(1, min(BLOCK, self.server.rate // 10)))
             if not block:
                 break
             outputfile.write(block)
