@@ -1,7 +1,7 @@
 #include "download/HttpDownload.h"
 
 #include "download/DownloadTempFile.h"
-#include "download/Sha256.h"
+#include "download/FileHasher.h"
 
 #include <QLoggingCategory>
 #include <QRegularExpression>
@@ -9,12 +9,9 @@
 
 #include <curl/curl.h>
 #include <fcntl.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <memory>
-#include <optional>
 
 namespace verdane {
 
@@ -42,8 +39,9 @@ struct Transfer {
     QString localPath;
     QByteArray address;
     DownloadTempFile* file = nullptr;
-    Sha256* hash = nullptr; // only when a digest is asked for
-    qint64 offset = 0;      // the partial's size when the rest was asked for
+    bool hashing = false;               // a digest is asked for
+    std::unique_ptr<FileHasher> hasher; // follows the file once it is open
+    qint64 offset = 0;                  // the partial's size when the rest was asked for
     bool bodyStarted = false;
     bool restart = false;   // the partial does not fit the answer: ask for the whole body
     bool continued = false; // the answer is the rest of the partial
@@ -116,24 +114,6 @@ bool continuesPartial(Transfer& transfer)
     return true;
 }
 
-// The partial's bytes go into the digest before the new ones.
-bool hashPartial(Transfer& transfer)
-{
-    QByteArray block(kWriteBackWindow, Qt::Uninitialized);
-    for (qint64 at = 0; at < transfer.offset;) {
-        const ssize_t got =
-            ::pread(transfer.file->handle(), block.data(),
-                    size_t(std::min<qint64>(block.size(), transfer.offset - at)), off_t(at));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        transfer.hash->add(block.constData(), got);
-        at += got;
-    }
-    return true;
-}
-
 // Once the final answer's headers are in: continue the partial with a 206 that
 // fits it, or else refuse anything but 2xx before a byte of it is stored and
 // open a new file beside the target.
@@ -142,13 +122,17 @@ bool startBody(Transfer& transfer)
     transfer.bodyStarted = true;
     const long status = responseStatus(transfer.curl);
     if (transfer.offset > 0 && (status == 206 || status == 416)) {
-        if (status == 416 || !continuesPartial(transfer) ||
-            (transfer.hash != nullptr && !hashPartial(transfer))) {
+        if (status == 416 || !continuesPartial(transfer)) {
             transfer.restart = true;
             return false;
         }
         transfer.continued = true;
         transfer.received = transfer.writtenBack = transfer.offset;
+        if (transfer.hashing) {
+            // The partial's bytes are read back first.
+            transfer.hasher = std::make_unique<FileHasher>(transfer.file->handle());
+            transfer.hasher->advance(transfer.received);
+        }
         reportProgress(transfer);
         return true;
     }
@@ -171,6 +155,8 @@ bool startBody(Transfer& transfer)
         transfer.failure = DownloadFailure::CreateFile;
         return false;
     }
+    if (transfer.hashing)
+        transfer.hasher = std::make_unique<FileHasher>(transfer.file->handle());
     return true;
 }
 
@@ -185,9 +171,9 @@ size_t storeBlock(char* data, size_t size, size_t count, void* user)
         transfer->failure = DownloadFailure::Write;
         return 0;
     }
-    if (transfer->hash != nullptr)
-        transfer->hash->add(data, bytes);
     transfer->received += bytes;
+    if (transfer->hasher)
+        transfer->hasher->advance(transfer->received);
     if (transfer->received - transfer->writtenBack >= kWriteBackWindow) {
         // Starts the write-out only; errors show up at the sync of the commit.
         ::sync_file_range(transfer->file->handle(), transfer->writtenBack,
@@ -275,7 +261,6 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath,
     }
     const QByteArray agent = agentName();
     DownloadTempFile file;
-    std::optional<Sha256> hash;
     qint64 offset = file.resume(localPath, address);
 
     CURL* handle = curl.get();
@@ -328,10 +313,7 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath,
         transfer.progress = &progress_;
         transfer.stallLimit = std::chrono::seconds(limits_.stallSeconds);
         transfer.cancel = limits_.cancel;
-        if (!sha256.isEmpty()) {
-            hash.emplace();
-            transfer.hash = &*hash;
-        }
+        transfer.hashing = !sha256.isEmpty();
         curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
         curl_easy_setopt(handle, CURLOPT_RANGE, offset > 0 ? range.constData() : nullptr);
         curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
@@ -343,6 +325,7 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath,
         if (code == CURLE_OK && !transfer.bodyStarted)
             startBody(transfer);
         if (transfer.restart) {
+            transfer.hasher.reset();
             file.discard();
             offset = 0;
             continue;
@@ -351,7 +334,8 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath,
             if (transfer.failure == DownloadFailure::None) {
                 if (transfer.expected > 0 && transfer.received != transfer.expected)
                     transfer.failure = DownloadFailure::Read;
-                else if (hash && hash->result() != sha256)
+                else if (transfer.hashing &&
+                         (!transfer.hasher || transfer.hasher->finish(transfer.received) != sha256))
                     transfer.failure = DownloadFailure::Checksum;
                 else if (!file.commit())
                     transfer.failure = DownloadFailure::Write;
@@ -364,6 +348,8 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath,
         }
         break;
     }
+    // Its thread reads the file: done with before the file is closed.
+    transfer.hasher.reset();
     failure_ = transfer.failure;
     expected_ = transfer.expected;
     received_ = transfer.received;
