@@ -23,13 +23,17 @@ FileHasher::FileHasher(int fd)
 
 FileHasher::~FileHasher()
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_one();
-    if (thread_.joinable())
+    if (thread_.joinable()) {
+        state_.store(2, std::memory_order_release);
+        signal();
         thread_.join();
+    }
+}
+
+void FileHasher::signal()
+{
+    signals_.fetch_add(1, std::memory_order_release);
+    signals_.notify_one();
 }
 
 void FileHasher::advance(qint64 written)
@@ -37,19 +41,15 @@ void FileHasher::advance(qint64 written)
     written_.store(written, std::memory_order_release);
     if (written - signalled_ >= kChunk) {
         signalled_ = written;
-        std::lock_guard<std::mutex> lock(mutex_);
-        wake_.notify_one();
+        signal();
     }
 }
 
 QByteArray FileHasher::finish(qint64 length)
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        written_.store(length, std::memory_order_release);
-        finishing_ = true;
-    }
-    wake_.notify_one();
+    written_.store(length, std::memory_order_release);
+    state_.store(1, std::memory_order_release);
+    signal();
     thread_.join();
     return failed_ ? QByteArray() : hash_.result();
 }
@@ -59,16 +59,18 @@ void FileHasher::run()
     QByteArray block(kChunk, Qt::Uninitialized);
     qint64 hashed = 0;
     for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [&] {
-                return stopping_ || finishing_ ||
-                       written_.load(std::memory_order_acquire) - hashed >= kChunk;
-            });
-            if (stopping_)
-                return;
-        }
+        // Read before the state, so a wake-up after this point is never missed.
+        const unsigned seen = signals_.load(std::memory_order_acquire);
+        const int state = state_.load(std::memory_order_acquire);
+        if (state == 2)
+            return;
         const qint64 written = written_.load(std::memory_order_acquire);
+        if (state == 1 && hashed >= written)
+            return;
+        if (state == 0 && written - hashed < kChunk) {
+            signals_.wait(seen, std::memory_order_acquire);
+            continue;
+        }
         while (hashed < written) {
             const ssize_t got = ::pread(fd_, block.data(),
                                         size_t(std::min(kChunk, written - hashed)), off_t(hashed));
@@ -81,9 +83,6 @@ void FileHasher::run()
             hash_.add(block.constData(), got);
             hashed += got;
         }
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (finishing_ && hashed >= written_.load(std::memory_order_acquire))
-            return;
     }
 }
 

@@ -6,8 +6,6 @@
 #include <QtGlobal>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 namespace verdane {
@@ -32,16 +30,17 @@ public:
 
 private:
     void run();
+    void signal();
 
     int fd_;
     Sha256 hash_;
     std::atomic<qint64> written_{0};
+    // 0 hashing, 1 finishing (hash up to written_, then end), 2 stopping.
+    std::atomic<int> state_{0};
+    // Bumped to wake the thread; it sleeps on it when it has nothing to do.
+    std::atomic<unsigned> signals_{0};
     qint64 signalled_ = 0; // writer's side only
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool finishing_ = false; // under mutex_
-    bool stopping_ = false;  // under mutex_
-    bool failed_ = false;    // the thread's until it is joined
+    bool failed_ = false;  // the thread's until it is joined
     std::thread thread_;
 };
 
