@@ -1,8 +1,14 @@
 // Downloads 1 GiB from the repository's content server on 127.0.0.1 with
 // DownloadFile (progress callback live) and with `curl -s -o`, alternating,
 // a few times in the same run, and prints the ratio of the best times.
+// In the same run it times DownloadFile checking a SHA-256 against the plain
+// download, and the second half of a download that broke off half-way (the
+// partial continued with a range request) against the whole download.
 //
-//   bench_download [--generated] [--reps N] [--dir DIR]
+//   bench_download [--generated] [--reps N] [--dir DIR] [--mib N]
+//
+// --mib sets the size (default 1024); the resume and hash runs need the file
+// (not --generated).
 //
 // By default the server sends a real 1 GiB file from DIR (the sendfile-free
 // copy loop of Python's file handler is its fastest path); --generated uses
@@ -17,6 +23,7 @@
 #include "Statistics.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -35,7 +42,7 @@ namespace {
 
 using verdane::bench::median;
 
-constexpr qint64 kSize = qint64(1) << 30;
+qint64 kSize = qint64(1) << 30;
 
 bool writeBigFile(const QString& path)
 {
@@ -89,6 +96,8 @@ int main(int argc, char** argv)
             reps = std::max(1, args[i + 1].toInt());
         else if (args[i] == u"--dir")
             base = args[i + 1];
+        else if (args[i] == u"--mib")
+            kSize = qint64(std::max(1, args[i + 1].toInt())) << 20;
     }
     if (QStandardPaths::findExecutable(QStringLiteral("curl")).isEmpty()) {
         std::fprintf(stderr, "curl is not on PATH\n");
@@ -137,7 +146,46 @@ int main(int argc, char** argv)
     std::vector<double> curlSyncedTimes;
     std::vector<double> ownCpu;
     std::atomic<int> shownPercent{0};
+    std::vector<double> hashedTimes;
+    std::vector<double> resumedTimes;
+    QByteArray digest;
+    if (!generated) {
+        QFile served(site + QStringLiteral("/big.bin"));
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        if (!served.open(QIODevice::ReadOnly) || !hash.addData(&served)) {
+            std::fprintf(stderr, "cannot read the served file\n");
+            return 1;
+        }
+        digest = hash.result();
+    }
     for (int rep = 0; rep < reps; ++rep) {
+        if (!generated) {
+            // The SHA-256 checked while writing.
+            verdane::HttpDownload hashed;
+            QElapsedTimer timer;
+            timer.start();
+            const int result = hashed.DownloadFile(url, ownTarget, digest);
+            hashedTimes.push_back(seconds(timer));
+            // Not timed: freeing the replaced copy's pages is no part of a resume.
+            const bool hashedWhole = QFileInfo(ownTarget).size() == kSize;
+            QFile::remove(ownTarget);
+            // The first half, broken off by the server; then the rest.
+            const QString cut =
+                url.section(u'/', 0, 2) + QStringLiteral("/fault/resume/range/big.bin?%1").arg(rep);
+            const int broken = verdane::HttpDownload().DownloadFile(cut, ownTarget);
+            verdane::HttpDownload rest;
+            timer.start();
+            const int resumed = rest.DownloadFile(cut, ownTarget);
+            resumedTimes.push_back(seconds(timer));
+            if (result != 0 || !hashedWhole || broken != -1 || resumed != 0 ||
+                rest.resumedFrom() != kSize / 2 || QFileInfo(ownTarget).size() != kSize) {
+                std::fprintf(stderr, "hashed or resumed DownloadFile failed\n");
+                return 1;
+            }
+            std::printf("  with SHA-256 %.3f s; the second half of a broken download %.3f s\n",
+                        hashedTimes.back(), resumedTimes.back());
+            QFile::remove(ownTarget);
+        }
         for (int turn = 0; turn < 2; ++turn) {
             // Alternate which one goes first, so neither always finds a warmer cache.
             const bool curlTurn = (turn == 0) == (rep % 2 == 0);
@@ -201,5 +249,11 @@ int main(int argc, char** argv)
                 best(ownTimes) / best(curlSyncedTimes), median(ownTimes) / median(curlSyncedTimes));
     std::printf("client CPU: curl best %.3f s, DownloadFile best %.3f s, ratio %.3f\n",
                 best(curlCpu), best(ownCpu), best(ownCpu) / best(curlCpu));
+    if (!generated) {
+        std::printf("ratio with SHA-256 / without: best %.3f, median %.3f (goal <= 1.15)\n",
+                    best(hashedTimes) / best(ownTimes), median(hashedTimes) / median(ownTimes));
+        std::printf("ratio resumed second half / whole: best %.3f, median %.3f (goal <= 0.55)\n",
+                    best(resumedTimes) / best(ownTimes), median(resumedTimes) / median(ownTimes));
+    }
     return 0;
 }

@@ -46,6 +46,7 @@ bool MapCatalogue::LoadCategory(int category)
     const int picLink = rows.columnIndex(QStringLiteral("Pic_Link"));
     const int downLink = rows.columnIndex(QStringLiteral("Down_Link"));
     const int explainLink = rows.columnIndex(QStringLiteral("ExplainLink"));
+    const int sha256 = rows.optionalColumn(QStringLiteral("Down_Sha256"));
     if (rows.HasFailed())
         return false;
 
@@ -64,6 +65,7 @@ bool MapCatalogue::LoadCategory(int category)
         rows.GetCollect(picLink, record.Pic_Link);
         rows.GetCollect(downLink, record.Down_Link);
         rows.GetCollect(explainLink, record.ExplainLink);
+        rows.GetCollect(sha256, record.Down_Sha256);
         record.Downloaded = false;
         if (rows.HasFailed())
             break;

@@ -13,6 +13,9 @@ struct MapRecord {
     QString Down_Link;
     QString Pic_Link;
     QString ExplainLink;
+    // SHA-256 of the entry's file, 64 hexadecimal digits; empty when the
+    // catalogue has no such column or leaves the cell empty (nothing to check).
+    QString Down_Sha256;
     // The entry's file lies in its download folder.
     bool Downloaded = false;
 

@@ -65,13 +65,21 @@ void RecordSet::MoveNext()
     take(sqlite3_step(statement_));
 }
 
-int RecordSet::columnIndex(const QString& columnName)
+int RecordSet::optionalColumn(const QString& columnName) const
 {
     // SQL does not care about the letter case of column names, nor do we.
     for (qsizetype i = 0; i < columns_.size(); ++i) {
         if (columns_.at(i).compare(columnName, Qt::CaseInsensitive) == 0)
             return static_cast<int>(i);
     }
+    return -1;
+}
+
+int RecordSet::columnIndex(const QString& columnName)
+{
+    const int column = optionalColumn(columnName);
+    if (column >= 0)
+        return column;
     if (!failed_)
         fail(QStringLiteral("no such column: %1").arg(columnName));
     return -1;

@@ -34,6 +34,9 @@ public:
     // The position of a named column (any letter case); when there is none,
     // shows the error box, ends the rows and returns -1.
     int columnIndex(const QString& columnName);
+    // The same for a column that a catalogue may leave out: -1 without a word
+    // (GetCollect then reads empty text).
+    int optionalColumn(const QString& columnName) const;
 
     bool HasFailed() const { return failed_; }
 

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
+#include <optional>
 #include <vector>
 
 namespace verdane {
@@ -22,7 +24,10 @@ namespace {
 constexpr char kMarker[] = ".verdane-";
 constexpr qsizetype kMarkerLength = sizeof(kMarker) - 1;
 constexpr qsizetype kTagLength = 6;
+constexpr char kRecordSuffix[] = ".resume";
+constexpr qsizetype kRecordSuffixLength = sizeof(kRecordSuffix) - 1;
 constexpr qsizetype kMaxNameBytes = 255;
+constexpr qint64 kMaxRecordBytes = 16384;
 // Attempts at a free temporary name before the download gives up.
 constexpr int kNameTries = 32;
 
@@ -30,6 +35,28 @@ bool isTagCharacter(char character)
 {
     return (character >= 'a' && character <= 'z') || (character >= 'A' && character <= 'Z') ||
            (character >= '0' && character <= '9');
+}
+
+// ".<name>.verdane-XXXXXX": a dot, at least one byte of the name, the marker and the tag.
+bool isPartialName(QByteArrayView name)
+{
+    constexpr qsizetype tail = kMarkerLength + kTagLength;
+    if (name.size() < 2 + tail || name.size() > kMaxNameBytes || !name.startsWith('.'))
+        return false;
+    if (name.sliced(name.size() - tail, kMarkerLength) != QByteArrayView(kMarker))
+        return false;
+    return std::all_of(name.end() - kTagLength, name.end(), isTagCharacter);
+}
+
+bool isRecordName(QByteArrayView name)
+{
+    return name.endsWith(QByteArrayView(kRecordSuffix)) &&
+           isPartialName(name.chopped(kRecordSuffixLength));
+}
+
+QByteArray recordName(const QByteArray& partialName)
+{
+    return partialName + kRecordSuffix;
 }
 
 QByteArray randomTag()
@@ -43,10 +70,10 @@ QByteArray randomTag()
 }
 
 // ".<name>.verdane-XXXXXX"; a long name is cut, between two characters, so that
-// the whole stays a valid file name.
+// the whole, and the name of its record, stay valid file names.
 QByteArray makeTempName(const QByteArray& finalName)
 {
-    const qsizetype room = kMaxNameBytes - 1 - kMarkerLength - kTagLength;
+    const qsizetype room = kMaxNameBytes - 1 - kMarkerLength - kTagLength - kRecordSuffixLength;
     qsizetype length = std::min(finalName.size(), room);
     while (length > 0 && length < finalName.size() &&
            (static_cast<uchar>(finalName[length]) & 0xc0) == 0x80)
@@ -76,41 +103,95 @@ bool haveProcFds()
     return ::access("/proc/self/fd", X_OK) == 0;
 }
 
-int sweepFolder(int dirFd)
+std::vector<QByteArray> tempNames(int dirFd)
 {
+    std::vector<QByteArray> names;
     const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listFd < 0)
-        return 0;
+        return names;
     DIR* dir = ::fdopendir(listFd);
     if (dir == nullptr) {
         ::close(listFd);
-        return 0;
+        return names;
     }
-    std::vector<QByteArray> names;
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
         if (DownloadTempFile::IsTempName(name))
             names.push_back(name);
     }
     ::closedir(dir);
+    return names;
+}
 
+// Opens a partial that no running download holds, and holds it: -1 when it
+// is held, gone, or not a regular file.
+int takePartial(int dirFd, const QByteArray& name, struct stat& opened)
+{
+    // Read-write: on NFS an exclusive flock() needs a file open for writing.
+    const int fd =
+        ::openat(dirFd, name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat named {};
+    // A running download holds its file locked; a killed one lost the lock
+    // with its process. The name must still be the file that was locked.
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::fstatat(dirFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
+std::optional<ResumeRecord> readRecord(int dirFd, const QByteArray& partialName)
+{
+    const int fd =
+        ::openat(dirFd, recordName(partialName).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QByteArray text(kMaxRecordBytes, Qt::Uninitialized);
+    qint64 size = 0;
+    ssize_t got = 0;
+    while (size < text.size() &&
+           ((got = ::read(fd, text.data() + size, size_t(text.size() - size))) > 0 ||
+            (got < 0 && errno == EINTR)))
+        size += std::max<ssize_t>(got, 0);
+    ::close(fd);
+    text.truncate(size);
+    return ResumeRecord::fromText(text);
+}
+
+void removePartial(int dirFd, const QByteArray& name)
+{
+    // The record first: a record never outlives its partial by more than a moment.
+    ::unlinkat(dirFd, recordName(name).constData(), 0);
+    ::unlinkat(dirFd, name.constData(), 0);
+}
+
+int sweepFolder(int dirFd)
+{
+    const std::vector<QByteArray> names = tempNames(dirFd);
+    const time_t oldest = ::time(nullptr) - time_t(DownloadTempFile::KeepDays) * 24 * 3600;
     int removed = 0;
     for (const QByteArray& name : names) {
-        // Read-write: on NFS an exclusive flock() needs a file open for writing.
-        const int fd = ::openat(dirFd, name.constData(),
-                                O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct stat info {};
+        if (isRecordName(name)) {
+            // A record whose partial is gone.
+            const QByteArray partial = name.chopped(kRecordSuffixLength);
+            if (::fstatat(dirFd, partial.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 &&
+                errno == ENOENT && ::unlinkat(dirFd, name.constData(), 0) == 0)
+                ++removed;
+            continue;
+        }
+        const int fd = takePartial(dirFd, name, info);
         if (fd < 0)
             continue;
-        struct stat opened {};
-        struct stat named {};
-        // A running download holds its file locked; a killed one lost the lock
-        // with its process. The name must still be the file that was locked.
-        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            ::fstatat(dirFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
-            ::unlinkat(dirFd, name.constData(), 0) == 0)
-            ++removed;
+        if (info.st_mtime < oldest || !readRecord(dirFd, name)) {
+            ::unlinkat(dirFd, recordName(name).constData(), 0);
+            if (::unlinkat(dirFd, name.constData(), 0) == 0)
+                ++removed;
+        }
         ::close(fd);
     }
     return removed;
@@ -123,7 +204,7 @@ DownloadTempFile::~DownloadTempFile()
     discard();
 }
 
-bool DownloadTempFile::open(const QString& localPath)
+bool DownloadTempFile::openFolder(const QString& localPath)
 {
     discard();
     // As QSaveFile does: a symbolic link is followed to the file it names.
@@ -140,19 +221,60 @@ bool DownloadTempFile::open(const QString& localPath)
         return false;
     dirFd_ = ::open(QFile::encodeName(target.absolutePath()).constData(),
                     O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd_ < 0)
+    return dirFd_ >= 0;
+}
+
+qint64 DownloadTempFile::resume(const QString& localPath, const QByteArray& url)
+{
+    if (!openFolder(localPath))
+        return 0;
+    sweepFolder(dirFd_);
+    for (const QByteArray& name : tempNames(dirFd_)) {
+        if (!isPartialName(name))
+            continue;
+        const std::optional<ResumeRecord> record = readRecord(dirFd_, name);
+        if (!record || record->url != url || record->name != finalName_)
+            continue;
+        struct stat info {};
+        const int fd = takePartial(dirFd_, name, info);
+        if (fd < 0)
+            continue;
+        const off_t size = ::lseek(fd, 0, SEEK_END);
+        if (size <= 0) {
+            ::close(fd);
+            continue;
+        }
+        fd_ = fd;
+        tempName_ = name;
+        hasRecord_ = true;
+        record_ = *record;
+        return size;
+    }
+    return 0;
+}
+
+bool DownloadTempFile::open(const QString& localPath, const ResumeRecord* record)
+{
+    if (fd_ >= 0) {
+        // The partial taken by resume() is not continued.
+        if (!tempName_.isEmpty())
+            removePartial(dirFd_, tempName_);
+        tempName_.clear();
+        hasRecord_ = false;
+        closeFd(fd_);
+    }
+    if (dirFd_ < 0 && !openFolder(localPath))
         return false;
 
-    sweepFolder(dirFd_);
-
-    if (haveProcFds()) {
+    if (record == nullptr && haveProcFds()) {
         fd_ = ::openat(dirFd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             lockExclusive(fd_);
             return true;
         }
     }
-    // No unnamed files here (FAT, NTFS, NFS...): a named one, locked at once.
+    // A partial to keep, or no unnamed files here (FAT, NTFS, NFS...): a named
+    // one, locked at once.
     for (int i = 0; i < kNameTries; ++i) {
         const QByteArray name = makeTempName(finalName_);
         fd_ = ::openat(dirFd_, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
@@ -167,12 +289,33 @@ bool DownloadTempFile::open(const QString& localPath)
         struct stat info {};
         if (::fstat(fd_, &info) == 0 && info.st_nlink > 0) {
             tempName_ = name;
+            if (record != nullptr) {
+                record_ = *record;
+                record_.name = finalName_;
+                // Without its record the partial is only a temporary file.
+                hasRecord_ = writeRecord(record_);
+            }
             return true;
         }
         closeFd(fd_);
     }
     discard();
     return false;
+}
+
+bool DownloadTempFile::writeRecord(const ResumeRecord& record)
+{
+    const QByteArray name = recordName(tempName_);
+    const int fd = ::openat(dirFd_, name.constData(),
+                            O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const QByteArray text = record.toText();
+    const bool written = ::write(fd, text.constData(), size_t(text.size())) == text.size();
+    ::close(fd);
+    if (!written)
+        ::unlinkat(dirFd_, name.constData(), 0);
+    return written;
 }
 
 bool DownloadTempFile::write(const char* data, qint64 size)
@@ -218,21 +361,42 @@ bool DownloadTempFile::commit()
         }
         stored = stored && !tempName_.isEmpty();
     }
-    if (stored && ::renameat(dirFd_, tempName_.constData(), dirFd_, finalName_.constData()) == 0)
-        tempName_.clear(); // it is the local path now
-    else
+    if (stored && ::renameat(dirFd_, tempName_.constData(), dirFd_, finalName_.constData()) == 0) {
+        // It is the local path now.
+        if (hasRecord_)
+            ::unlinkat(dirFd_, recordName(tempName_).constData(), 0);
+        tempName_.clear();
+    } else {
         stored = false;
+    }
     discard();
     return stored;
+}
+
+void DownloadTempFile::keep()
+{
+    struct stat info {};
+    if (fd_ < 0 || !hasRecord_ || tempName_.isEmpty() || ::fstat(fd_, &info) != 0 ||
+        info.st_size == 0) {
+        discard();
+        return;
+    }
+    // Closing drops the lock: the next download may take it.
+    tempName_.clear();
+    finalName_.clear();
+    hasRecord_ = false;
+    closeFd(fd_);
+    closeFd(dirFd_);
 }
 
 void DownloadTempFile::discard()
 {
     // Removed while still locked, so no sweep can mistake it for a left-over.
     if (!tempName_.isEmpty() && dirFd_ >= 0)
-        ::unlinkat(dirFd_, tempName_.constData(), 0);
+        removePartial(dirFd_, tempName_);
     tempName_.clear();
     finalName_.clear();
+    hasRecord_ = false;
     closeFd(fd_);
     closeFd(dirFd_);
 }
@@ -249,14 +413,7 @@ int DownloadTempFile::SweepLeftovers(const QString& folder)
 
 bool DownloadTempFile::IsTempName(const QByteArray& fileName)
 {
-    constexpr qsizetype tail = kMarkerLength + kTagLength;
-    // A dot, at least one byte of the name, the marker and the tag.
-    if (fileName.size() < 2 + tail || fileName.size() > kMaxNameBytes || !fileName.startsWith('.'))
-        return false;
-    const QByteArrayView view(fileName);
-    if (view.sliced(view.size() - tail, kMarkerLength) != QByteArrayView(kMarker))
-        return false;
-    return std::all_of(view.end() - kTagLength, view.end(), isTagCharacter);
+    return isPartialName(fileName) || isRecordName(fileName);
 }
 
 } // namespace verdane

@@ -1,9 +1,11 @@
 #include "download/HttpDownload.h"
 
 #include "download/DownloadTempFile.h"
+#include "download/FileHasher.h"
 #include "log/LogCategories.h"
 
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -38,8 +40,14 @@ struct Transfer {
     Clock::time_point lastByte = Clock::now();
     curl_off_t lastCount = 0;
     QString localPath;
-    DownloadTempFile file;
+    QByteArray address;
+    DownloadTempFile* file = nullptr;
+    bool hashing = false;               // a digest is asked for
+    std::unique_ptr<FileHasher> hasher; // follows the file once it is open
+    qint64 offset = 0;                  // the partial's size when the rest was asked for
     bool bodyStarted = false;
+    bool restart = false;   // the partial does not fit the answer: ask for the whole body
+    bool continued = false; // the answer is the rest of the partial
     DownloadFailure failure = DownloadFailure::None;
     int fileError = 0; // errno of the failed file operation
     qint64 expected = 0;
@@ -56,14 +64,84 @@ long responseStatus(CURL* curl)
     return status;
 }
 
-// Once the final answer's headers are in: refuse anything but 2xx before a
-// byte of it is stored, then open the temporary file beside the target (which
-// also clears away what killed downloads left in that folder).
+// A header of the final answer (after redirects), empty when it has none.
+QByteArray answerHeader(CURL* curl, const char* name)
+{
+    curl_header* header = nullptr;
+    if (curl_easy_header(curl, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK)
+        return {};
+    return QByteArray(header->value).trimmed();
+}
+
+// What a later download can send in If-Range: a strong ETag, else Last-Modified.
+QByteArray answerValidator(CURL* curl)
+{
+    const QByteArray etag = answerHeader(curl, "ETag");
+    if (etag.startsWith('"') && etag.size() > 1 && etag.endsWith('"'))
+        return etag;
+    return answerHeader(curl, "Last-Modified");
+}
+
+void reportProgress(Transfer& transfer)
+{
+    if (transfer.expected <= 0 || !*transfer.progress)
+        return;
+    const int percent = DownloadPercent(transfer.received, transfer.expected);
+    if (percent != transfer.lastPercent) {
+        transfer.lastPercent = percent;
+        (*transfer.progress)(percent);
+    }
+}
+
+// A 206 continues the partial only when it starts where the partial ends, runs
+// to the end of the same file and carries the partial's validator (a server
+// that ignores If-Range sends the new one). Sets the whole length.
+bool continuesPartial(Transfer& transfer)
+{
+    const ResumeRecord& record = transfer.file->record();
+    const QByteArray range = answerHeader(transfer.curl, "Content-Range");
+    static const QRegularExpression form(QStringLiteral(R"(^bytes (\d+)-(\d+)/(\d+)$)"));
+    const QRegularExpressionMatch match = form.match(QString::fromLatin1(range));
+    if (!match.hasMatch())
+        return false;
+    const qint64 first = match.captured(1).toLongLong();
+    const qint64 last = match.captured(2).toLongLong();
+    const qint64 length = match.captured(3).toLongLong();
+    if (first != transfer.offset || last + 1 != length ||
+        (record.length >= 0 && length != record.length))
+        return false;
+    const QByteArray validator =
+        answerHeader(transfer.curl, record.isEtag() ? "ETag" : "Last-Modified");
+    if (!validator.isEmpty() && validator != record.validator)
+        return false;
+    transfer.expected = length;
+    return true;
+}
+
+// Once the final answer's headers are in: continue the partial with a 206 that
+// fits it, or else refuse anything but 2xx before a byte of it is stored and
+// open a new file beside the target.
 bool startBody(Transfer& transfer)
 {
     transfer.bodyStarted = true;
     const long status = responseStatus(transfer.curl);
-    if (status < 200 || status > 299) {
+    if (transfer.offset > 0 && (status == 206 || status == 416)) {
+        if (status == 416 || !continuesPartial(transfer)) {
+            transfer.restart = true;
+            return false;
+        }
+        transfer.continued = true;
+        transfer.received = transfer.writtenBack = transfer.offset;
+        if (transfer.hashing) {
+            // The partial's bytes are read back first.
+            transfer.hasher = std::make_unique<FileHasher>(transfer.file->handle());
+            transfer.hasher->advance(transfer.received);
+        }
+        reportProgress(transfer);
+        return true;
+    }
+    // A 206 nobody asked for is no whole body either.
+    if (status < 200 || status > 299 || status == 206) {
         transfer.failure = DownloadFailure::Status;
         return false;
     }
@@ -71,13 +149,20 @@ bool startBody(Transfer& transfer)
     if (curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
         length > 0)
         transfer.expected = static_cast<qint64>(length);
+    ResumeRecord record{transfer.address,
+                        {},
+                        answerValidator(transfer.curl),
+                        transfer.expected > 0 ? transfer.expected : -1};
+    const bool resumable = !record.validator.isEmpty() && transfer.expected > 0;
     errno = 0;
-    if (!transfer.file.open(transfer.localPath)) {
+    if (!transfer.file->open(transfer.localPath, resumable ? &record : nullptr)) {
         transfer.fileError = errno;
         qCDebug(lcDownload, "444");
         transfer.failure = DownloadFailure::CreateFile;
         return false;
     }
+    if (transfer.hashing)
+        transfer.hasher = std::make_unique<FileHasher>(transfer.file->handle());
     return true;
 }
 
@@ -88,25 +173,21 @@ size_t storeBlock(char* data, size_t size, size_t count, void* user)
     if (!transfer->bodyStarted && !startBody(*transfer))
         return 0;
     const auto bytes = static_cast<qint64>(size * count);
-    if (!transfer->file.write(data, bytes)) {
+    if (!transfer->file->write(data, bytes)) {
         transfer->fileError = errno;
         transfer->failure = DownloadFailure::Write;
         return 0;
     }
     transfer->received += bytes;
+    if (transfer->hasher)
+        transfer->hasher->advance(transfer->received);
     if (transfer->received - transfer->writtenBack >= kWriteBackWindow) {
         // Starts the write-out only; errors show up at the sync of the commit.
-        ::sync_file_range(transfer->file.handle(), transfer->writtenBack,
+        ::sync_file_range(transfer->file->handle(), transfer->writtenBack,
                           transfer->received - transfer->writtenBack, SYNC_FILE_RANGE_WRITE);
         transfer->writtenBack = transfer->received;
     }
-    if (transfer->expected > 0 && *transfer->progress) {
-        const int percent = DownloadPercent(transfer->received, transfer->expected);
-        if (percent != transfer->lastPercent) {
-            transfer->lastPercent = percent;
-            (*transfer->progress)(percent);
-        }
-    }
+    reportProgress(*transfer);
     return size * count;
 }
 
@@ -165,6 +246,8 @@ QString transferCause(const Transfer& transfer, CURLcode code, const char* curlE
         return fileErrorText("cannot create the file", transfer.fileError);
     case DownloadFailure::Write:
         return fileErrorText("cannot write the file", transfer.fileError);
+    case DownloadFailure::Checksum:
+        return QStringLiteral("the SHA-256 of the body is not the catalogue's");
     case DownloadFailure::Read:
         return QStringLiteral("the body broke off after %1 of %2 bytes: %3")
             .arg(transfer.received)
@@ -200,9 +283,10 @@ QString HttpDownload::failureMessage() const
     }
 }
 
-int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
+int HttpDownload::DownloadFile(const QString& url, const QString& localPath,
+                               const QByteArray& sha256)
 {
-    const int result = fetch(url, localPath);
+    const int result = fetch(url, localPath, sha256);
     const QString address = AddressForLog(url);
     if (result == 0)
         qCInfo(lcDownload).noquote() << QStringLiteral("downloaded %1 to %2 (%3 bytes)")
@@ -217,27 +301,17 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath)
     return result;
 }
 
-int HttpDownload::fetch(const QString& url, const QString& localPath)
+int HttpDownload::fetch(const QString& url, const QString& localPath, const QByteArray& sha256)
 {
     failure_ = DownloadFailure::None;
     cause_.clear();
     httpStatus_ = 0;
     expected_ = 0;
     received_ = 0;
+    resumedFrom_ = 0;
 
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
-    curl_slist* lines = nullptr;
-    for (const char* line : {"Accept: */*", "Cache-Control: no-cache", "Pragma: no-cache"}) {
-        curl_slist* extended = curl_slist_append(lines, line);
-        if (extended == nullptr) {
-            curl_slist_free_all(lines);
-            lines = nullptr;
-            break;
-        }
-        lines = extended;
-    }
-    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(lines, curl_slist_free_all);
-    if (!curl || !headers) {
+    if (!curl) {
         cause_ = QStringLiteral("libcurl could not set up a session");
         failure_ = DownloadFailure::Session;
         return -1;
@@ -250,18 +324,12 @@ int HttpDownload::fetch(const QString& url, const QString& localPath)
         return -1;
     }
     const QByteArray agent = agentName();
-
-    Transfer transfer;
-    transfer.curl = curl.get();
-    transfer.localPath = localPath;
-    transfer.progress = &progress_;
-    transfer.stallLimit = std::chrono::seconds(limits_.stallSeconds);
-    transfer.cancel = limits_.cancel;
+    DownloadTempFile file;
+    qint64 offset = file.resume(localPath, address);
 
     CURL* handle = curl.get();
     curl_easy_setopt(handle, CURLOPT_URL, address.constData());
     curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.constData());
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -271,42 +339,102 @@ int HttpDownload::fetch(const QString& url, const QString& localPath)
                      static_cast<long>(limits_.connectTimeoutSeconds));
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, watchForStall);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kBlockSize);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, storeBlock);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+
     char curlError[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, curlError);
+    CURLcode code = CURLE_OK;
 
-    const CURLcode code = curl_easy_perform(handle);
-    httpStatus_ = responseStatus(handle);
-    if (code == CURLE_OK) {
-        // A body of 0 bytes never reached storeBlock.
-        if (!transfer.bodyStarted)
-            startBody(transfer);
-        if (transfer.failure == DownloadFailure::None) {
-            if (transfer.expected > 0 && transfer.received != transfer.expected)
-                transfer.failure = DownloadFailure::Read;
-            else if (errno = 0; !transfer.file.commit()) {
-                transfer.fileError = errno;
-                transfer.failure = DownloadFailure::Write;
-            }
+    // At most two requests: the rest of a partial, then, if the answer does not
+    // fit the partial, the whole body.
+    Transfer transfer;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const QByteArray range = QByteArray::number(offset) + '-';
+        const QByteArray ifRange = "If-Range: " + file.record().validator;
+        curl_slist* lines = nullptr;
+        bool listed = true;
+        for (const QByteArray& line :
+             {QByteArray("Accept: */*"), QByteArray("Cache-Control: no-cache"),
+              QByteArray("Pragma: no-cache"), ifRange}) {
+            if (line == ifRange && offset == 0)
+                continue;
+            curl_slist* extended = curl_slist_append(lines, line.constData());
+            listed = extended != nullptr;
+            if (!listed)
+                break;
+            lines = extended;
         }
-    } else if (transfer.failure == DownloadFailure::None) {
-        transfer.failure = transfer.bodyStarted ? DownloadFailure::Read : DownloadFailure::Connect;
-        if (transfer.failure == DownloadFailure::Connect)
-            qCDebug(lcDownload, "sss");
+        std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(lines,
+                                                                            curl_slist_free_all);
+        if (!listed) {
+            cause_ = QStringLiteral("libcurl could not set up a session");
+            failure_ = DownloadFailure::Session;
+            return -1;
+        }
+        transfer = Transfer();
+        transfer.curl = handle;
+        transfer.localPath = localPath;
+        transfer.address = address;
+        transfer.file = &file;
+        transfer.offset = offset;
+        transfer.progress = &progress_;
+        transfer.stallLimit = std::chrono::seconds(limits_.stallSeconds);
+        transfer.cancel = limits_.cancel;
+        transfer.hashing = !sha256.isEmpty();
+        curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
+        curl_easy_setopt(handle, CURLOPT_RANGE, offset > 0 ? range.constData() : nullptr);
+        curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
+        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+
+        code = curl_easy_perform(handle);
+        httpStatus_ = responseStatus(handle);
+        // A body of 0 bytes never reached storeBlock.
+        if (code == CURLE_OK && !transfer.bodyStarted)
+            startBody(transfer);
+        if (transfer.restart) {
+            transfer.hasher.reset();
+            file.discard();
+            offset = 0;
+            continue;
+        }
+        if (code == CURLE_OK) {
+            if (transfer.failure == DownloadFailure::None) {
+                if (transfer.expected > 0 && transfer.received != transfer.expected)
+                    transfer.failure = DownloadFailure::Read;
+                else if (transfer.hashing &&
+                         (!transfer.hasher || transfer.hasher->finish(transfer.received) != sha256))
+                    transfer.failure = DownloadFailure::Checksum;
+                else if (errno = 0; !file.commit()) {
+                    transfer.fileError = errno;
+                    transfer.failure = DownloadFailure::Write;
+                }
+            }
+        } else if (transfer.failure == DownloadFailure::None) {
+            transfer.failure =
+                transfer.bodyStarted ? DownloadFailure::Read : DownloadFailure::Connect;
+            if (transfer.failure == DownloadFailure::Connect)
+                qCDebug(lcDownload, "sss");
+        }
+        break;
     }
+    // Its thread reads the file: done with before the file is closed.
+    transfer.hasher.reset();
     failure_ = transfer.failure;
     expected_ = transfer.expected;
     received_ = transfer.received;
-    if (failure_ != DownloadFailure::None) {
-        cause_ = transferCause(transfer, code, curlError, httpStatus_, limits_.stallSeconds);
-        transfer.file.discard();
-        return -1;
-    }
-    return 0;
+    resumedFrom_ = transfer.continued ? transfer.offset : 0;
+    if (failure_ == DownloadFailure::None)
+        return 0;
+    cause_ = transferCause(transfer, code, curlError, httpStatus_, limits_.stallSeconds);
+    // What broke off stays for the next try; a body that cannot be stored or
+    // is not the one asked for does not.
+    if (failure_ == DownloadFailure::Write || failure_ == DownloadFailure::Checksum)
+        file.discard();
+    else
+        file.keep();
+    return -1;
 }
 
 QString AddressForLog(const QString& url)

@@ -19,6 +19,7 @@ enum class DownloadFailure {
     CreateFile, // the local file cannot be created
     Read,       // the body broke off: cut short, stalled or a receive error
     Write,      // the local file could not be written completely (full disk...)
+    Checksum,   // the body's SHA-256 is not the one asked for
 };
 
 struct DownloadLimits {
@@ -32,24 +33,32 @@ struct DownloadLimits {
 
 // Fetches one file over HTTP or HTTPS into one local path. The body goes to a
 // temporary file in the target folder which replaces the local path only when
-// the whole body has arrived and reached the disk: a failed download leaves an
-// older copy as it was and no partial file behind, and what a killed process
-// may have left is cleared away by the next download into that folder
-// (DownloadTempFile).
+// the whole body has arrived, matches the SHA-256 asked for (if any) and has
+// reached the disk: a failed download leaves an older copy as it was.
+//
+// A body that breaks off is kept in a hidden partial file when its answer
+// carried a validator (a strong ETag, else Last-Modified); the next download
+// of the same link into the same path asks only for the rest ("Range" with
+// "If-Range"). A 206 whose Content-Range and validator fit is appended; a 200
+// (the file changed, or no ranges) is stored from the start; a 416 or a 206
+// that does not fit drops the partial and asks once more for the whole body.
+// See DownloadTempFile for the partials and the sweep of the folder.
 class HttpDownload {
 public:
     // Called on the thread that runs DownloadFile, after a block has been
     // written, on the first block and whenever the percentage changes; only
-    // when the server sent a Content-Length. It must return quickly (hand the
+    // when the server sent a Content-Length. A continued partial reports its
+    // share at once, before the first new block. It must return quickly (hand the
     // value on with a queued call).
     using Progress = std::function<void(int percent)>;
 
     explicit HttpDownload(Progress progress = {}, DownloadLimits limits = {});
 
     // 0 when the whole body has been received and stored, -1 on any failure.
+    // With sha256 (32 bytes, see Sha256::FromHex) the body must have that digest.
     // Blocks the calling thread (the download worker) for the whole transfer.
     // Leaves one line in the log: the file stored, or why it was not.
-    int DownloadFile(const QString& url, const QString& localPath);
+    int DownloadFile(const QString& url, const QString& localPath, const QByteArray& sha256 = {});
 
     DownloadFailure failure() const { return failure_; }
     // "Internet连接错误!" or "读文件出错!" for the failures that have their own
@@ -57,10 +66,12 @@ public:
     QString failureMessage() const;
     long httpStatus() const { return httpStatus_; }
     qint64 expectedLength() const { return expected_; } // 0 without Content-Length
-    qint64 receivedLength() const { return received_; }
+    qint64 receivedLength() const { return received_; } // the partial's bytes included
+    // The size of the partial that the last answer continued, else 0.
+    qint64 resumedFrom() const { return resumedFrom_; }
 
 private:
-    int fetch(const QString& url, const QString& localPath);
+    int fetch(const QString& url, const QString& localPath, const QByteArray& sha256);
 
     Progress progress_;
     DownloadLimits limits_;
@@ -69,6 +80,7 @@ private:
     long httpStatus_ = 0;
     qint64 expected_ = 0;
     qint64 received_ = 0;
+    qint64 resumedFrom_ = 0;
 };
 
 // A link as the log shows it: without user name and password.

@@ -387,7 +387,8 @@ void CVerdaneDlg::StartDownload()
     DownloadBusy = true;
     auto job = std::make_shared<DownloadJob>(
         *this, *loadDown_,
-        DownloadJob::Entry{category, index, catalogue_->records().at(index).Down_Link},
+        DownloadJob::Entry{category, index, catalogue_->records().at(index).Down_Link,
+                           catalogue_->records().at(index).Down_Sha256},
         DownloadBusy, closingDown_);
     downloadWorker_ = std::thread([job] { job->run(); });
 }

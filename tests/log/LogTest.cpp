@@ -51,7 +51,7 @@ void runRefusedDownload(const QString& link)
     CLoadDown dialog(nullptr);
     std::atomic<bool> busy{true};
     std::atomic<bool> cancel{false};
-    DownloadJob job(window, dialog, {0, 0, link}, busy, cancel);
+    DownloadJob job(window, dialog, {0, 0, link, {}}, busy, cancel);
     std::thread worker([&] { job.run(); });
     test::waitUntil([&] { return !busy; });
     worker.join();

@@ -13,7 +13,8 @@ struct CatalogueEntry {
     QString Pic_Link;
     QString Down_Link;
     QString ExplainLink;
-    int line = 0; // line of the text source it came from
+    QString Down_Sha256; // filled from the downloadable files, see DownloadDigests
+    int line = 0;        // line of the text source it came from
 };
 
 } // namespace verdane::tool

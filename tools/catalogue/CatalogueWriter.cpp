@@ -28,7 +28,8 @@ const char* const schema = "create table ZarnMapDB ("
                            "MapExplain TEXT NOT NULL, "
                            "Pic_Link TEXT NOT NULL, "
                            "Down_Link TEXT NOT NULL, "
-                           "ExplainLink TEXT NOT NULL);"
+                           "ExplainLink TEXT NOT NULL, "
+                           "Down_Sha256 TEXT NOT NULL DEFAULT '');"
                            // The program's only query filters on Maptype and sorts on UpdateTime.
                            "create index ZarnMapDB_Category on ZarnMapDB (Maptype, UpdateTime);";
 
@@ -77,7 +78,8 @@ bool CatalogueWriter::write(const QList<CatalogueEntry>& entries)
         sqlite3_stmt* rawStatement = nullptr;
         if (sqlite3_prepare_v2(db.get(),
                                "insert into ZarnMapDB (Maptype, UpdateTime, MapName, MapExplain, "
-                               "Pic_Link, Down_Link, ExplainLink) values (?, ?, ?, ?, ?, ?, ?)",
+                               "Pic_Link, Down_Link, ExplainLink, Down_Sha256) "
+                               "values (?, ?, ?, ?, ?, ?, ?, ?)",
                                -1, &rawStatement, nullptr) != SQLITE_OK)
             return failed();
         std::unique_ptr<sqlite3_stmt, StatementFinalizer> insert(rawStatement);
@@ -89,7 +91,8 @@ bool CatalogueWriter::write(const QList<CatalogueEntry>& entries)
                                bindText(insert.get(), 4, entry.MapExplain) &&
                                bindText(insert.get(), 5, entry.Pic_Link) &&
                                bindText(insert.get(), 6, entry.Down_Link) &&
-                               bindText(insert.get(), 7, entry.ExplainLink);
+                               bindText(insert.get(), 7, entry.ExplainLink) &&
+                               bindText(insert.get(), 8, entry.Down_Sha256);
             if (!bound || sqlite3_step(insert.get()) != SQLITE_DONE)
                 return failed();
         }

@@ -4,6 +4,7 @@
 #include "CatalogueSource.h"
 #include "CatalogueWriter.h"
 #include "ConsolePrompt.h"
+#include "DownloadDigests.h"
 
 #include "catalogue/MapCatalogue.h"
 #include "catalogue/MyAdoConn.h"
@@ -30,14 +31,17 @@ int usage()
 {
     print(stderr,
           QStringLiteral(
-              "usage: verdane-catalogue build SOURCE.tsv OUT.dat [--server HOST[:PORT]]\n"
+              "usage: verdane-catalogue build SOURCE.tsv OUT.dat [--server HOST[:PORT]] [--files "
+              "DIR]\n"
               "       verdane-catalogue list CATALOGUE.dat CATEGORY\n"
               "\n"
               "build  writes the catalogue from its text source (UTF-8, tab-separated, a\n"
               "       header line naming Maptype, UpdateTime, MapName, MapExplain, Pic_Link,\n"
               "       Down_Link, ExplainLink); \"{server}\" in a link becomes HOST (default:\n"
               "       the content server the program was built for). OUT is replaced only\n"
-              "       when every line is right.\n"
+              "       when every line is right. With --files, Down_Sha256 of each entry\n"
+              "       whose Down_Link points at HOST is the SHA-256 of the file under DIR\n"
+              "       at the link's path (the folder the content server serves).\n"
               "list   prints the entries of one category in the order the program shows\n"
               "       them, in the source's format."));
     return 2;
@@ -47,11 +51,13 @@ int build(const QStringList& args)
 {
     QStringList positional;
     QString server = contentServerHost();
+    QString files;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--server")) {
+        if (args.at(i) == QLatin1String("--server") || args.at(i) == QLatin1String("--files")) {
             if (i + 1 >= args.size())
                 return usage();
-            server = args.at(++i);
+            (args.at(i) == QLatin1String("--files") ? files : server) = args.at(i + 1);
+            ++i;
         } else if (args.at(i).startsWith(QLatin1String("--server="))) {
             server = args.at(i).mid(9);
         } else {
@@ -71,8 +77,17 @@ int build(const QStringList& args)
         print(stderr, QStringLiteral("verdane-catalogue: %1 left unchanged").arg(positional.at(1)));
         return 1;
     }
+    QList<CatalogueEntry> entries = source.entries();
+    if (!files.isEmpty()) {
+        if (!QFileInfo(files).isDir()) {
+            print(stderr, QStringLiteral("verdane-catalogue: %1: no such folder").arg(files));
+            return 1;
+        }
+        for (const QString& warning : DownloadDigests(files, server).fill(entries))
+            print(stderr, QStringLiteral("%1:%2").arg(positional.at(0), warning));
+    }
     CatalogueWriter writer(positional.at(1));
-    if (!writer.write(source.entries())) {
+    if (!writer.write(entries)) {
         print(stderr, QStringLiteral("verdane-catalogue: %1").arg(writer.error()));
         print(stderr, QStringLiteral("verdane-catalogue: %1 left unchanged").arg(positional.at(1)));
         return 1;

@@ -47,7 +47,7 @@ CLoadDown::CLoadDown(QWidget* parent)
     connect(link, &ClickLabel::clicked, this, [] { shell().openWebPage(gameSectionAddress()); });
 }
 
-int CLoadDown::DownloadFile(const QString& url, const QString& localPath,
+int CLoadDown::DownloadFile(const QString& url, const QString& localPath, const QByteArray& sha256,
                             const std::atomic<bool>* cancel)
 {
     // Runs on the download worker; the bar moves through queued calls so the
@@ -60,7 +60,7 @@ int CLoadDown::DownloadFile(const QString& url, const QString& localPath,
                                       Q_ARG(int, percent));
         },
         limits);
-    const int result = download.DownloadFile(url, localPath);
+    const int result = download.DownloadFile(url, localPath, sha256);
     const bool cancelled = cancel != nullptr && cancel->load();
     if (result != 0 && !cancelled && !download.failureMessage().isEmpty())
         showNotice(download.failureMessage(), this);

@@ -19,8 +19,9 @@ public:
     // Runs on the download worker: fetches the file, reporting progress to this
     // dialog with queued calls. 0 on success, -1 on failure (its own message,
     // if any, has been shown).
-    // A set cancel flag abandons the transfer silently.
-    int DownloadFile(const QString& url, const QString& localPath,
+    // With sha256 (32 bytes) the file must have that digest. A set cancel flag
+    // abandons the transfer silently; what arrived is kept for the next try.
+    int DownloadFile(const QString& url, const QString& localPath, const QByteArray& sha256 = {},
                      const std::atomic<bool>* cancel = nullptr);
 
     CSkinProgressCtrl* progressBar() const { return progress_; }

@@ -5,6 +5,7 @@
 #include "common/Prompt.h"
 #include "download/DownloadFileName.h"
 #include "download/HttpDownload.h"
+#include "download/Sha256.h"
 #include "download/ui/CLoadDown.h"
 #include "log/LogCategories.h"
 #include "ui/CVerdaneDlg.h"
@@ -58,12 +59,22 @@ void DownloadJob::run()
         busy_ = false;
         return;
     }
+    // A digest that cannot be read could not prove anything: no download.
+    const QByteArray sha256 = Sha256::FromHex(entry_.sha256.trimmed());
+    if (sha256.isEmpty() && !entry_.sha256.trimmed().isEmpty()) {
+        showNotice(
+            QStringLiteral("目录中这一项的 SHA-256 校验值（Down_Sha256）不是 64 位十六进制数，"
+                           "无法核对下载的文件，请更新目录后再下载。"),
+            mainWindow_);
+        busy_ = false;
+        return;
+    }
     if (!confirmNotice(path, mainWindow_)) {
         busy_ = false;
         return;
     }
     QMetaObject::invokeMethod(dialog_, "showCentred", Qt::BlockingQueuedConnection);
-    const bool downloaded = dialog_->DownloadFile(entry_.downLink, path, &cancel_) == 0;
+    const bool downloaded = dialog_->DownloadFile(entry_.downLink, path, sha256, &cancel_) == 0;
     if (!cancel_)
         finish(downloaded);
     busy_ = false;

@@ -19,6 +19,7 @@ public:
         int category = 0;
         qsizetype index = 0;
         QString downLink;
+        QString sha256; // Down_Sha256 of the entry, empty: not checked
     };
 
     // cancel: set when the main window goes; the job then ends without a word.
