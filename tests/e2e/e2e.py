@@ -42,7 +42,8 @@ def wait_for(what, check, timeout=20.0):
 
 
 class World:
-    """A temporary home: catalogue, content server with a request log,
+    """A temporary home: catalogue, content server with a request log (it lets
+    nothing be cached, so the log shows every picture a page asks for),
     settings, a game folder and a browser that records its arguments."""
 
     def __init__(self, tmp, version="1.0.0|1", server=None):
@@ -63,7 +64,8 @@ class World:
         os.chmod(self.path("browser"), 0o755)
         self.server = server or subprocess.Popen(
             [sys.executable, os.path.join(SOURCE_DIR, "tools/content_server.py"), "--root",
-             self.www, "--port", "0", "--log", self.requests], stdout=subprocess.PIPE, text=True)
+             self.www, "--port", "0", "--log", self.requests, "--no-store"],
+            stdout=subprocess.PIPE, text=True)
         self.port = int(self.server.stdout.readline().split()[1]) if server is None else None
 
     def path(self, name):
