@@ -30,9 +30,14 @@ Files of the root are served with an ETag (size and modification time) and
 Last-Modified, and honour "Range: bytes=<first>-[<last>]" with If-Range.
 The short, stall and nolength modes send no validator.
 
-Start: content_server.py --root DIR [--port N] [--rate BYTES] ; with port 0
-it picks a free port. Its first line on stdout is "PORT <n>". --rate sends the
-files no faster than BYTES a second (to try out an interrupted download by hand).
+Pictures and pages may be kept a day by a browser's cache (so they show
+without the server); everything else, the fault modes and, with --no-store,
+every answer says "Cache-Control: no-store".
+
+Start: content_server.py --root DIR [--port N] [--rate BYTES] [--no-store] ;
+with port 0 it picks a free port. Its first line on stdout is "PORT <n>".
+--rate sends the files no faster than BYTES a second (to try out an
+interrupted download by hand).
 """
 
 import argparse
@@ -46,24 +51,29 @@ import urllib.parse
 from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 
 BLOCK = 1 << 16
+CACHEABLE = (".png", ".jpg", ".jpeg", ".gif", ".bmp", ".svg", ".webp", ".html", ".htm", ".shtml")
 
 
 class Handler(SimpleHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "VerdaneContent/1.0"
+    cache_control = "no-store"
 
     def log_message(self, fmt, *args):
         if self.server.verbose:
             sys.stderr.write("%s\n" % (fmt % args))
 
     def end_headers(self):
-        self.send_header("Cache-Control", "no-store")
+        self.send_header("Cache-Control", self.cache_control)
         super().end_headers()
 
     def do_GET(self):
         parsed = urllib.parse.urlsplit(self.path)
         path = urllib.parse.unquote(parsed.path)
         self.server.record(self.path, self.headers)
+        cacheable = not self.server.no_store and not path.startswith("/fault/") \
+            and path.lower().endswith(CACHEABLE)
+        self.cache_control = "max-age=86400" if cacheable else "no-store"
         if path.startswith("/fault/"):
             return self.fault(path[len("/fault/"):], parsed.query)
         return super().do_GET()
@@ -255,9 +265,10 @@ class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, address, root, verbose, log_path, rate=0):
+    def __init__(self, address, root, verbose, log_path, rate=0, no_store=False):
         super().__init__(address, lambda *a, **k: Handler(*a, directory=root, **k))
         self.root = root
+        self.no_store = no_store
         self.verbose = verbose
         self.log_path = log_path
         self.rate = rate
@@ -289,9 +300,10 @@ def main():
     parser.add_argument("--log", default="", help="append one line per request to this file")
     parser.add_argument("--verbose", action="store_true")
     parser.add_argument("--rate", type=int, default=0, help="bytes a second for file bodies")
+    parser.add_argument("--no-store", action="store_true", help="let no answer be cached")
     args = parser.parse_args()
     server = Server(("127.0.0.1", args.port), os.path.abspath(args.root), args.verbose, args.log,
-                    args.rate)
+                    args.rate, args.no_store)
     print("PORT %d" % server.server_address[1], flush=True)
     try:
         server.serve_forever()

@@ -24,7 +24,7 @@ void FileNameIndex::build(const MapRecordList& records)
     slots_.assign(size, Slot());
     mask_ = size - 1;
     for (qsizetype i = 0; i < records.count(); ++i) {
-        const QStringView name = records.at(i).fileName();
+        const QStringView name = records.undecodedAt(i).fileName();
         if (name.isEmpty())
             continue;
         const std::uint32_t hash = hashOf(name);

@@ -55,18 +55,19 @@ bool MapCatalogue::LoadCategory(int category)
     // its strings are overwritten in place, which spares the allocator (and,
     // on a big catalogue, the fresh memory pages) on every page render.
     qsizetype count = 0;
+    spare_.restartPendingTexts();
     rows.MoveFirst();
     while (!rows.IsEof()) {
         if (count == spare_.count())
             spare_.append(MapRecord());
-        MapRecord& record = spare_[count];
-        rows.GetCollect(mapName, record.MapName);
-        rows.GetCollect(mapExplain, record.MapExplain);
-        rows.GetCollect(picLink, record.Pic_Link);
+        // Only the link the marks need is decoded now; the shown texts wait
+        // until their row is shown.
+        MapRecord& record = spare_.undecodedAt(count);
         rows.GetCollect(downLink, record.Down_Link);
-        rows.GetCollect(explainLink, record.ExplainLink);
         rows.GetCollect(sha256, record.Down_Sha256);
         record.Downloaded = false;
+        spare_.setPendingTexts(count, {rows.GetBytes(mapName), rows.GetBytes(mapExplain),
+                                       rows.GetBytes(picLink), rows.GetBytes(explainLink)});
         if (rows.HasFailed())
             break;
         ++count;
@@ -126,7 +127,7 @@ void MapCatalogue::MarkDownloaded()
             found.push_back(match);
     }
     for (const qsizetype index : found)
-        list_[index].Downloaded = true;
+        list_.undecodedAt(index).Downloaded = true;
 }
 
 } // namespace verdane

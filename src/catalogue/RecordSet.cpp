@@ -100,25 +100,28 @@ QString RecordSet::GetCollect(int column)
     return text;
 }
 
-void RecordSet::GetCollect(int column, QString& text)
+QByteArrayView RecordSet::GetBytes(int column)
 {
-    if (failed_ || column < 0) {
-        text.resize(0);
-        return;
-    }
+    if (failed_ || column < 0)
+        return {};
     if (eof_ || column >= columns_.size()) {
         fail(QStringLiteral("no current row to read column %1 from").arg(column + 1));
-        text.resize(0);
-        return;
+        return {};
     }
     const auto* utf8 = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-    const int bytes = utf8 != nullptr ? sqlite3_column_bytes(statement_, column) : 0;
+    return utf8 != nullptr ? QByteArrayView(utf8, sqlite3_column_bytes(statement_, column))
+                           : QByteArrayView();
+}
+
+void RecordSet::GetCollect(int column, QString& text)
+{
+    const QByteArrayView utf8 = GetBytes(column);
     // UTF-16 never needs more units than UTF-8 has bytes; resize() keeps the
     // capacity the string already has.
-    text.resize(bytes);
-    if (bytes == 0)
+    text.resize(utf8.size());
+    if (utf8.isEmpty())
         return;
-    const QChar* end = decoder_.appendToBuffer(text.data(), QByteArrayView(utf8, bytes));
+    const QChar* end = decoder_.appendToBuffer(text.data(), utf8);
     text.resize(end - text.constData());
 }
 

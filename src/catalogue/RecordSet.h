@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringConverter>
 #include <QStringList>
@@ -31,6 +32,8 @@ public:
     QString GetCollect(int column);
     // The same into an existing string, reusing its storage.
     void GetCollect(int column, QString& text);
+    // The same as the catalogue's UTF-8 bytes, valid until the cursor moves.
+    QByteArrayView GetBytes(int column);
     // The position of a named column (any letter case); when there is none,
     // shows the error box, ends the rows and returns -1.
     int columnIndex(const QString& columnName);

@@ -3,6 +3,7 @@
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "settings/WineRunnerSetting.h"
+#include "ui/WebProfile.h"
 #include "ui/WidgetPrompt.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ void prepareProcess()
     // Chromium refuses to start its sandbox as root; only then is it turned off.
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    shareOneRenderer();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QCoreApplication::setOrganizationName(QStringLiteral("NaloSoft"));
     QCoreApplication::setApplicationName(QStringLiteral("Verdane"));

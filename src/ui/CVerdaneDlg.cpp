@@ -283,6 +283,7 @@ void CVerdaneDlg::createWebPanels()
     auto* pagePanel = new CWebPanel(23, this);
     pagePanel->setGeometry(pixelRect(161, 110, 582, 370));
     pagePanel->SetPageUrl(gameSectionAddress());
+    pagePanel->SetPlaceholderText(QStringLiteral("无法连接 Nalo Zarn 服务器"));
     pagePanel->show();
     pagePanel->SetActive(true);
 }

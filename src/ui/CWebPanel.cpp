@@ -1,18 +1,41 @@
 #include "ui/CWebPanel.h"
 
+#include "common/Shell.h"
 #include "common/WebAddress.h"
+#include "ui/WebProfile.h"
 
 #include <QUrl>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace verdane {
+
+namespace {
+
+// Drawn in the skin's colours: the dark well of its controls and the ink of its labels.
+QString placeholderPage(const QString& text)
+{
+    return QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head>"
+                          "<body style=\"margin:0;height:100vh;display:flex;align-items:center;"
+                          "justify-content:center;background:#121c28;color:#e5e4e1;"
+                          "font:9pt 'Noto Sans CJK SC',sans-serif\">%1</body></html>")
+        .arg(text.toHtmlEscaped());
+}
+
+} // namespace
 
 CWebPanel::CWebPanel(int id, QWidget* parent)
     : QWidget(parent)
     , view_(new QWebEngineView(this))
 {
     setObjectName(QString::number(id));
+    auto* page = new QWebEnginePage(webProfile(), view_);
+    view_->setPage(page);
+    connect(page, &QWebEnginePage::loadingChanged, this, &CWebPanel::showPlaceholderOnFailure);
+    connect(page, &QWebEnginePage::newWindowRequested, this, &CWebPanel::openNewWindow);
     view_->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
     placeBrowser();
@@ -45,6 +68,11 @@ void CWebPanel::MoveBrowser(int left, int top)
     placeBrowser();
 }
 
+void CWebPanel::SetPlaceholderText(const QString& text)
+{
+    placeholderText_ = text;
+}
+
 void CWebPanel::resizeEvent(QResizeEvent*)
 {
     placeBrowser();
@@ -56,6 +84,25 @@ void CWebPanel::navigate()
     // entry without a picture does.
     const QUrl url = QUrl::fromUserInput(url_);
     view_->load(isWebUrl(url) ? url : QUrl());
+}
+
+void CWebPanel::showPlaceholderOnFailure(const QWebEngineLoadingInfo& loading)
+{
+    // A load given up for a newer one is no failure; the server's own error
+    // page (an HTTP status) is shown as it came.
+    constexpr int aborted = -3;
+    if (loading.status() != QWebEngineLoadingInfo::LoadFailedStatus ||
+        loading.errorCode() == aborted ||
+        loading.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+        return;
+    view_->setHtml(placeholderPage(placeholderText_), loading.url());
+}
+
+void CWebPanel::openNewWindow(QWebEngineNewWindowRequest& request)
+{
+    const QUrl url = request.requestedUrl();
+    if (isWebUrl(url))
+        shell().openWebPage(url.toString());
 }
 
 void CWebPanel::placeBrowser()

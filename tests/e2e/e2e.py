@@ -55,7 +55,8 @@ class World:
         os.chmod(self.path("browser"), 0o755)
         self.server = subprocess.Popen(
             [sys.executable, os.path.join(SOURCE_DIR, "tools/content_server.py"), "--root",
-             self.path("www"), "--port", "0", "--log", self.requests], stdout=subprocess.PIPE,
+             self.path("www"), "--port", "0", "--log", self.requests, "--no-store"],
+            stdout=subprocess.PIPE,
             text=True)
         self.port = int(self.server.stdout.readline().split()[1])
         for name in ("map0.w3x", "map1.w3x"):

@@ -1,11 +1,15 @@
 #include "ui/ApplicationSetup.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
+    // The web profile's cache stays out of the user's own.
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     verdane::prepareProcess();
     QApplication app(argc, argv);
     verdane::prepareApplication(app);
