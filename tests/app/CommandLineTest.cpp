@@ -34,8 +34,7 @@ TEST(CommandLineTest, AnswersWithoutADisplayAndTouchesNothing)
         EXPECT_EQ(program.exitCode(), each.status) << each.arguments.join(u' ').toStdString();
         const QByteArray out = program.readAllStandardOutput();
         const QByteArray err = program.readAllStandardError();
-        const QByteArray& answer = each.status == 0 ? out : err;
-        EXPECT_TRUE(answer.contains(each.output)) << answer.toStdString();
+        EXPECT_TRUE((each.status == 0 ? out : err).contains(each.output)) << (out + err).data();
         EXPECT_EQ((each.status == 0 ? err : out), QByteArray());
         EXPECT_EQ(err.count('\n'), each.status != 0 ? 1 : 0);
     }

@@ -53,21 +53,32 @@ protected:
     FakePrompt prompt;
 };
 
-TEST_F(CatalogueTest, AnUnopenableCatalogueIsShownAtOpenAndLaterQueriesAndNeverCreated)
+// Each broken catalogue gives a box naming the file, with SQLite's text after
+// it, at open and at the next query; the file stays as it was, or absent.
+TEST_F(CatalogueTest, ABrokenCatalogueIsShownAtOpenAndLaterQueriesAndLeftAlone)
 {
     const QString failed = QStringLiteral("无法打开地图数据库 ZarnREZ.dat：");
-    const std::pair<QByteArray, QString> cases[] = {
-        {{}, failed + "unable to open database file"}, // null: no file
-        {QByteArray(4096, 'x'), failed + "file is not a database"}};
-    for (const auto& [content, text] : cases) {
+    const std::tuple<QByteArray, bool, QString> cases[] = {
+        {{}, false, failed + "unable to open database file"}, // null: no file
+        {QByteArray(4096, 'x'), false, failed + "file is not a database"},
+        {"", false, QStringLiteral("无法读取地图数据库 ZarnREZ.dat：no such table: ZarnMapDB")},
+        {{}, true, failed + "database is locked"}};
+    for (const auto& [content, locked, text] : cases) {
         prompt.clear();
-        if (!content.isNull())
+        sqlite3* locker = nullptr;
+        if (locked && writeCatalogue(dbFile, {})) {
+            sqlite3_open(dbFile.toUtf8().constData(), &locker);
+            sqlite3_exec(locker, "begin exclusive", nullptr, nullptr, nullptr);
+        } else if (!content.isNull()) {
             writeFile(dbFile, content);
+        }
+        const QByteArray before = readFile(dbFile);
         MapCatalogue catalogue;
         EXPECT_FALSE(catalogue.LoadCategory(0) || catalogue.LoadCategory(1));
-        // The query right after the open does not repeat its box.
         EXPECT_EQ(prompt.texts(), QStringList(2, text));
-        EXPECT_EQ(QFile::exists(dbFile), !content.isNull());
+        EXPECT_EQ(QFile::exists(dbFile), locked || !content.isNull());
+        EXPECT_EQ(readFile(dbFile), before);
+        sqlite3_close(locker);
     }
 }
 

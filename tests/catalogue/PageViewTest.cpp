@@ -139,4 +139,21 @@ TEST_F(PageViewTest, AMissingCatalogueIsReportedAndTheWindowOpensEmpty)
     EXPECT_FALSE(QFile::exists(work.filePath(u"ZarnREZ.dat"_s)) || shown(1008) || shown(1016));
 }
 
+// A text too long for its row is cut with "…" where the "日志" link still ends
+// before the download button; one that fits keeps its text and geometry.
+TEST_F(PageViewTest, ALongExplanationIsCutWhereItsLinkStaysInsideTheRow)
+{
+    for (const QString& text :
+         {QString(u'说').repeated(512 * 1024), QString(41, u'w'), u"<b>粗体</b>"_s}) {
+        open({{0, u"2026"_s, u"map"_s, text}});
+        const auto* label = dialog->control<QLabel>(1017);
+        const QRect link = dialog->control(1063)->geometry();
+        EXPECT_LT(link.right(), dialog->control(1022)->x());
+        EXPECT_EQ(label->geometry().right() + 1, link.x());
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        EXPECT_EQ(label->text().endsWith(u'…'), text.size() > 40);
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+    }
+}
+
 } // namespace

@@ -76,12 +76,26 @@ TEST_F(RealShellTest, WindowsProgramsGoToWineInTheirPrefixAndNativeOnesStartThem
     EXPECT_FALSE(QFile::exists(wine));
 }
 
-TEST_F(RealShellTest, WebPageGoesToTheBrowserAsItsOnlyArgument)
+// A browser that logs its arguments, one a line: only web addresses reach it,
+// each as its only argument.
+TEST_F(RealShellTest, OnlyWebAddressesReachTheBrowserEachAsItsOnlyArgument)
 {
-    const QString record = recorder(u"bin/browser"_s);
+    const QString log = dir.filePath(u"log"_s);
+    test::writeFile(dir.filePath(u"bin/browser"_s),
+                    "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + QFile::encodeName(log) + "'\n", true);
     qputenv("VERDANE_BROWSER", QFile::encodeName(dir.filePath(u"bin/browser"_s)));
-    shell().openWebPage(u"http://127.0.0.1/explain?id=1&name=地图 一"_s);
-    EXPECT_TRUE(waitFor(record).endsWith(u"|1|http://127.0.0.1/explain?id=1&name=地图 一"_s));
+    const QStringList accepted{u"HTTPS://127.0.0.1/a"_s,
+                               u"http://127.0.0.1/e?id=1&name=地图 一&a=-b"_s};
+    for (const QString& address : {u"--help"_s, u"-"_s, u"file:///etc/passwd"_s, u"/etc/passwd"_s,
+                                   u"javascript:alert(1)"_s, u"ftp://127.0.0.1/x"_s, u"http://"_s,
+                                   u" http://127.0.0.1/"_s, QString(), accepted[0], accepted[1]})
+        shell().openWebPage(address);
+    // A refused address, started before the accepted ones, would be in the log by then.
+    test::waitUntil([&] { return test::readFile(log).count('\n') >= 2; });
+    test::waitUntil([] { return false; }, 300);
+    QStringList seen = QString::fromUtf8(test::readFile(log)).split(u'\n', Qt::SkipEmptyParts);
+    seen.sort();
+    EXPECT_EQ(seen, accepted);
     // An empty setting falls back to the browser the build names.
     const QString builtIn = QStringLiteral(VERDANE_BROWSER);
     if (builtIn.contains(u'/'))

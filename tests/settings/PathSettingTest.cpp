@@ -1,4 +1,5 @@
 #include "settings/ui/PathSetting.h"
+#include "settings/ui/SettingsNotices.h"
 
 #include "support/FakePrompt.h"
 #include "support/Files.h"
@@ -153,6 +154,33 @@ TEST_F(PathSettingTest, ReadOnlyConfigFolderShowsTheFailureAndKeepsTheChangeUnsa
     press(Apply);
     EXPECT_EQ(prompt.texts(), QStringList{applied});
     EXPECT_EQ(storedPath(u"War3"_s) + storedPath(u"Tools"_s), u"/new/War3.exe/new/tools"_s);
+}
+
+TEST_F(PathSettingTest, APathTooLongToReadBackIsRefusedAndTheStoredOneKept)
+{
+    const QString typed = u"/g/"_s + QString(300, u'e') + u"/War3.exe"_s;
+    for (const auto& [item, boxId] : {std::pair{War3Item, 1056}, std::pair{ToolsItem, 1057}}) {
+        dialog.hide();
+        dialog.show();
+        clickItem(item);
+        set(boxId, typed);
+        press(Apply);
+        EXPECT_EQ(box(boxId)->text(), typed);
+        EXPECT_FALSE(QFile::exists(config.userFile()));
+    }
+    EXPECT_EQ(prompt.texts(), QStringList(2, pathTooLongNotice()));
+}
+
+TEST_F(PathSettingTest, ApplyOverAnUnreadableFileSaysWhereTheOldFileWasKept)
+{
+    config.writeUserFile(QByteArray(64, '\0') + "[War3]\n\xff\xfe");
+    dialog.show();
+    set(1056, u"/g/War3.exe"_s);
+    press(Apply);
+    ASSERT_EQ(prompt.texts().size(), 1);
+    EXPECT_TRUE(prompt.texts()[0].startsWith(
+        applied + u'\n' + keptUnreadableNotice(config.userFile() + u".unreadable-"_s)));
+    EXPECT_EQ(storedPath(u"War3"_s), u"/g/War3.exe"_s);
 }
 
 } // namespace

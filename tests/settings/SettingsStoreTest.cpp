@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -71,18 +72,39 @@ TEST_F(SettingsStoreTest, TextsRoundTripUnlessEmptyOrOf260BytesAndMore)
     }
 }
 
+// Values that are no text read as not set, and so do files QSettings does not
+// read as they are (bytes that are no UTF-8, a broken section): such a file is
+// kept aside as it is at the first write, which carries over the values that did read.
 TEST_F(SettingsStoreTest, ValuesThatAreNoTextAndGarbageFilesReadAsNotSetUntilTheNextWrite)
 {
-    const std::pair<QByteArray, QString> cases[] = {
-        {"[War3]\nClientPath=/a/War3.exe, /b/War3.exe", {}}, // a list
-        {"[War3]\nClientPath=\"/a/War3.exe, quoted\"", u"/a/War3.exe, quoted"_s},
-        {QByteArray("\xff\xfe\x00\x01[[[\n=\n\\", 10), {}},
+    const QStringList w3{u"War3/ClientPath"_s};
+    const std::tuple<QByteArray, std::optional<QString>, bool, QStringList> cases[] = {
+        {"[War3]\nClientPath=/a/War3.exe, /b/War3.exe", QString(), false, w3}, // a list
+        {"[War3]\nClientPath=\"/a/War3.exe, quoted\"", u"/a/War3.exe, quoted"_s, false, w3},
+        {QByteArray("\xff\xfe\x00\x01[[[\n=\n\\", 10), QString(), true, w3},
+        // Not read first: a read hides the broken section from the write.
+        {"[Tools]\nClientPath=/t\n[Other\n", std::nullopt, true, {u"Tools/ClientPath"_s, w3[0]}},
     };
-    for (const auto& [content, expected] : cases) {
+    for (const auto& [content, expected, unreadable, keys] : cases) {
+        QDir(config.userDir()).removeRecursively();
         config.writeUserFile(content);
-        EXPECT_EQ(read(war3), expected) << content.toStdString();
-        EXPECT_TRUE(write(war3, u"/g/War3.exe"_s));
-        EXPECT_EQ(read(war3), u"/g/War3.exe"_s);
+        if (expected) {
+            EXPECT_EQ(read(war3), *expected) << content.toStdString();
+        }
+        SettingsStore store;
+        EXPECT_TRUE(
+            store.WriteSetting(SettingsRoot::LocalMachine, war3, clientPathValue(), u"/g"_s));
+        EXPECT_EQ(read(war3), u"/g"_s);
+        const QString kept = store.KeptUnreadableFile();
+        EXPECT_EQ(test::readFile(kept), unreadable ? content : QByteArray());
+        EXPECT_EQ(kept.startsWith(config.userFile() + u".unreadable-"_s), unreadable);
+        EXPECT_EQ(QSettings(config.userFile(), QSettings::IniFormat).allKeys(), keys);
+        // Once clean, the file is written over as usual.
+        EXPECT_TRUE(
+            store.WriteSetting(SettingsRoot::LocalMachine, war3, clientPathValue(), u"/h"_s));
+        EXPECT_TRUE(store.KeptUnreadableFile().isEmpty());
+        EXPECT_EQ(QDir(config.userDir() + u"/NaloSoft"_s).entryList(QDir::Files).size(),
+                  unreadable ? 2 : 1);
     }
 }
 

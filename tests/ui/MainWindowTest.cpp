@@ -1,7 +1,9 @@
 #include "common/ContentServer.h"
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
+#include "support/Files.h"
 #include "support/TempConfig.h"
+#include "support/Wait.h"
 #include "ui/CVerdaneDlg.h"
 #include "ui/CWebPanel.h"
 #include "ui/skin/Bitmaps.h"
@@ -12,6 +14,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +52,22 @@ TEST_F(MainWindowTest, StartsWithTheFirstMapCategoryAndTheLinksGoToTheBrowser)
             << id;
     QTest::mouseClick(dialog->control(1013), Qt::LeftButton);
     EXPECT_EQ(shell.webPages(), QStringList{homePageAddress()});
+}
+
+// A picture that is no web address shows nothing local, as an entry without one.
+TEST_F(MainWindowTest, APictureThatIsNoWebAddressShowsNothingLocal)
+{
+    const QString page = config.root() + QStringLiteral("/page.html");
+    test::writeFile(page, "<html><head><title>local</title></head><body>secret</body></html>");
+    CWebPanel* panel = dialog->webPanel(20);
+    for (const QString& link : {QStringLiteral("file://") + page, page,
+                                QStringLiteral("data:text/html,<title>local</title>")}) {
+        panel->SetPageUrl(link);
+        EXPECT_FALSE(test::waitUntil([&] { return panel->view()->title() == u"local"; }, 1500));
+        const QUrl shown = panel->view()->url();
+        EXPECT_TRUE(shown.isEmpty() || shown == QUrl(QStringLiteral("about:blank")))
+            << link.toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, EnterMinimisesAndTheTrayRestores)

@@ -11,6 +11,7 @@
 #include "support/Wait.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -81,13 +82,21 @@ TEST_F(UpdateCheckTest, OffersOnlyADifferentVersionAndWritesNothingUntilAccepted
     EXPECT_TRUE(window.isVisible());
 }
 
-TEST_F(UpdateCheckTest, WithoutFieldTwoOrUpdaterAcceptingStartsNothingAndTheProgramKeepsRunning)
+// Accepting starts nothing and keeps the program running without field two or the
+// updater, or when the request cannot be recorded: an update type too long to read
+// back, a settings folder that cannot be made (a file stands in its place).
+TEST_F(UpdateCheckTest, WithoutFieldTwoUpdaterOrRecordAcceptingStartsNothingAndTheProgramRuns)
 {
-    const int offered = UpdateCheck::Offered;
-    EXPECT_EQ(check("2.0", true),
-              QStringLiteral("%1|%2|1||").arg(offered).arg(kOffer)); // only Update is written
+    const QString offered = QStringLiteral("%1|%2").arg(UpdateCheck::Offered).arg(kOffer);
+    const QString unrecorded =
+        offered + QStringLiteral("+无法记录更新请求，请检查配置文件是否可写。|");
+    EXPECT_EQ(check("2.0", true), offered + QStringLiteral("|1||")); // only Update is written
     EXPECT_EQ(check("2.0|full", false),
-              QStringLiteral("%1|%2+找不到升级程序 NaloUpdate.exe！|||").arg(offered).arg(kOffer));
+              offered + QStringLiteral("+找不到升级程序 NaloUpdate.exe！|||"));
+    EXPECT_EQ(check("2.0|" + QByteArray(300, 'x'), true), unrecorded + QStringLiteral("1||"));
+    QDir(config.userDir()).removeRecursively();
+    test::writeFile(config.userDir() + QStringLiteral("/NaloSoft"));
+    EXPECT_EQ(check("2.0|full", true), unrecorded + QStringLiteral("||"));
     EXPECT_TRUE(window.isVisible());
 }
 
