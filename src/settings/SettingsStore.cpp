@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QStringDecoder>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 
@@ -109,6 +110,20 @@ QString asideName(const QString& file)
     return name;
 }
 
+// Whether QSettings parses these bytes without a format error. QSettings keeps
+// what it parsed of a file for every later object of that file, and only the
+// first one reports the error: a copy under a name of its own is parsed afresh.
+bool parsesCleanly(const QByteArray& content)
+{
+    QTemporaryDir folder;
+    QFile copy(folder.filePath(QStringLiteral("check.conf")));
+    if (!folder.isValid() || !copy.open(QIODevice::WriteOnly) ||
+        copy.write(content) != content.size())
+        return false;
+    copy.close();
+    return QSettings(copy.fileName(), settingsFormat()).status() == QSettings::NoError;
+}
+
 // Whether QSettings read the file as it is: a settings file is UTF-8 text, and
 // QSettings quietly makes keys of whatever else it finds (random bytes, a NUL).
 bool readAsWritten(const QSettings& settings, const QString& file)
@@ -116,9 +131,10 @@ bool readAsWritten(const QSettings& settings, const QString& file)
     QFile in(file);
     if (settings.status() != QSettings::NoError || !in.open(QIODevice::ReadOnly))
         return false;
+    const QByteArray content = in.readAll();
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(in.readAll());
-    return !utf8.hasError() && !text.contains(QChar(u'\0'));
+    const QString text = utf8(content);
+    return !utf8.hasError() && !text.contains(QChar(u'\0')) && parsesCleanly(content);
 }
 
 void openForWriting(QSettings& settings)
