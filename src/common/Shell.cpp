@@ -67,23 +67,25 @@ public:
         // Anything but a web address (a local file, an option) is not opened.
         if (!isWebAddress(address))
             return;
-        QProcess process;
         // An exported but empty VERDANE_BROWSER must not leave pages with no browser.
         QString browser = qEnvironmentVariable("VERDANE_BROWSER");
         if (browser.isEmpty())
             browser = QStringLiteral(VERDANE_BROWSER);
-        process.setProgram(browser);
-        process.setArguments({address});
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        process.startDetached();
+        startQuietly(browser, address);
     }
 
     void openFolder(const QString& path) override
     {
+        startQuietly(QStringLiteral("xdg-open"), path);
+    }
+
+private:
+    // A program with one argument, detached, its output discarded; the result is not looked at.
+    static void startQuietly(const QString& program, const QString& argument)
+    {
         QProcess process;
-        process.setProgram(QStringLiteral("xdg-open"));
-        process.setArguments({path});
+        process.setProgram(program);
+        process.setArguments({argument});
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());
         process.startDetached();

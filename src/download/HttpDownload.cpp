@@ -1,5 +1,6 @@
 #include "download/HttpDownload.h"
 
+#include "common/WebAddress.h"
 #include "download/DownloadTempFile.h"
 #include "download/FileHasher.h"
 #include "log/LogCategories.h"
@@ -220,10 +221,7 @@ QByteArray agentName()
 QByteArray wireAddress(const QString& url)
 {
     const QUrl parsed(url, QUrl::TolerantMode);
-    const QString scheme = parsed.scheme().toLower();
-    if (!parsed.isValid() || parsed.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
-        return {};
-    return parsed.toEncoded();
+    return isWebUrl(parsed) ? parsed.toEncoded() : QByteArray();
 }
 
 QString fileErrorText(const char* what, int error)

@@ -262,12 +262,8 @@ void CSearchPlat::keyPressEvent(QKeyEvent* event)
     }
     // Enter presses the button that has the focus; elsewhere it ends the
     // dialog (done() stops a running scan first).
-    if (auto* button = qobject_cast<CSkinButton*>(focusWidget()); button != nullptr) {
-        if (button->isEnabled())
-            button->click();
-        return;
-    }
-    accept();
+    if (!CSkinButton::pressFocused(this))
+        accept();
 }
 
 void CSearchPlat::paintEvent(QPaintEvent* event)

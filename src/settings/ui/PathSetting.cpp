@@ -380,10 +380,8 @@ void PathSetting::keyPressEvent(QKeyEvent* event)
     const bool plain = event->modifiers() == Qt::NoModifier ||
                        (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
     if (enter && plain) {
-        auto* focused = qobject_cast<CSkinButton*>(focusWidget());
-        CSkinButton* button = focused != nullptr ? focused : apply_;
-        if (button->isEnabled())
-            button->click();
+        if (!CSkinButton::pressFocused(this) && apply_->isEnabled())
+            apply_->click();
         event->accept();
         return;
     }

@@ -34,6 +34,16 @@ CSkinButton::CSkinButton(QWidget* parent)
 {
 }
 
+bool CSkinButton::pressFocused(const QWidget* window)
+{
+    auto* button = qobject_cast<CSkinButton*>(window->focusWidget());
+    if (button == nullptr)
+        return false;
+    if (button->isEnabled())
+        button->click();
+    return true;
+}
+
 bool CSkinButton::SetButtonImage(unsigned int resourceId, bool extra)
 {
     Q_UNUSED(extra); // kept for the callers; no image set needs it

@@ -15,6 +15,10 @@ public:
     // The strip is the bitmap resource with this number; returns whether it loaded.
     bool SetButtonImage(unsigned int resourceId, bool extra = false);
 
+    // Enter in a window of skin buttons: the focused one is pressed (when it is
+    // enabled). False when no skin button has the window's focus.
+    static bool pressFocused(const QWidget* window);
+
     QSize sizeHint() const override;
 
 protected:
