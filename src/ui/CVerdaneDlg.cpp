@@ -5,8 +5,8 @@
 #include "common/ContentServer.h"
 #include "common/Prompt.h"
 #include "common/Shell.h"
+#include "download/DownloadJob.h"
 #include "download/ui/CLoadDown.h"
-#include "download/ui/DownloadJob.h"
 #include "log/LogHandler.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/Launcher.h"
@@ -94,7 +94,7 @@ CVerdaneDlg::~CVerdaneDlg()
     removeTrayIcon();
     // A download still running is abandoned: nothing may outlive this window.
     closingDown_ = true;
-    waitForDownloadWorker();
+    downloadWorker_.wait();
 }
 
 int CVerdaneDlg::DoModal()
@@ -383,32 +383,48 @@ void CVerdaneDlg::StartDownload()
     const qsizetype index = pageView_->pageBase() + pageView_->SelectedRow;
     if (!catalogue_->records().contains(index))
         return;
-    waitForDownloadWorker();
     // Busy from the button to the end of the job, so two jobs never share the dialog.
     DownloadBusy = true;
+    const MapRecord& record = catalogue_->records().at(index);
     auto job = std::make_shared<DownloadJob>(
-        *this, *loadDown_,
-        DownloadJob::Entry{category, index, catalogue_->records().at(index).Down_Link,
-                           catalogue_->records().at(index).Down_Sha256},
-        DownloadBusy, closingDown_);
-    downloadWorker_ = std::thread([job] { job->run(); });
+        this, DownloadJob::Entry{category, index, record.Down_Link, record.Down_Sha256},
+        closingDown_);
+    DownloadJob::Screen screen;
+    screen.showDialog = [this] {
+        return downloadWorker_.callOnUiThread([this] {
+            if (!closingDown_)
+                loadDown_->showCentred();
+        }) && !closingDown_;
+    };
+    screen.downloadFile = [this](const QString& url, const QString& path, const QByteArray& sha256,
+                                 const std::atomic<bool>* cancel) {
+        return loadDown_->DownloadFile(url, path, sha256, cancel);
+    };
+    downloadWorker_.run([job, screen] { return job->run(screen); },
+                        [this, job](bool downloaded) {
+                            const DownloadJob::Entry& entry = job->entry();
+                            onDownloadEnded(entry.category, entry.index, entry.downLink,
+                                            downloaded);
+                        });
+}
+
+void CVerdaneDlg::onDownloadEnded(int category, qsizetype index, const QString& downLink,
+                                  bool downloaded)
+{
+    DownloadBusy = false;
+    if (pendingClose_) {
+        QDialog::done(*pendingClose_);
+        return;
+    }
+    loadDown_->hide();
+    if (downloaded)
+        pageView_->OnDownloadDone(category, index, downLink);
 }
 
 void CVerdaneDlg::openPathSettings()
 {
     PathSetting dialog;
     dialog.exec();
-}
-
-void CVerdaneDlg::waitForDownloadWorker()
-{
-    if (!downloadWorker_.joinable())
-        return;
-    // The worker may be waiting for this thread (a message box, the progress):
-    // keep serving it until it has ended.
-    while (DownloadBusy)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    downloadWorker_.join();
 }
 
 void CVerdaneDlg::showAbout()
@@ -510,6 +526,21 @@ void CVerdaneDlg::reject()
 {
     removeTrayIcon();
     QDialog::reject();
+}
+
+void CVerdaneDlg::done(int result)
+{
+    if (!DownloadBusy) {
+        QDialog::done(result);
+        return;
+    }
+    // The download job may be waiting for this thread (a message box, the
+    // dialog): the window goes at once and the close completes when the job,
+    // told to end, has ended.
+    closingDown_ = true;
+    pendingClose_ = result;
+    loadDown_->hide();
+    hide();
 }
 
 } // namespace verdane

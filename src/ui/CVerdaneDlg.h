@@ -1,12 +1,14 @@
 #pragma once
 
+#include "common/Worker.h"
+
 #include <QDialog>
 #include <QPixmap>
 #include <QPoint>
 
 #include <atomic>
 #include <memory>
-#include <thread>
+#include <optional>
 
 class QMenu;
 class QSystemTrayIcon;
@@ -50,7 +52,7 @@ public:
     QMenu* windowMenu() const { return windowMenu_; }
 
     // Set from a download button until its job has ended; read by the buttons.
-    std::atomic<bool> DownloadBusy{false};
+    bool DownloadBusy = false;
 
 public Q_SLOTS:
     void OnDownloadButton(int row);
@@ -72,6 +74,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    void done(int result) override;
 
 private:
     void createTemplateControls();
@@ -83,13 +86,15 @@ private:
     void applyControlColours();
     void applyShape();
     void removeTrayIcon();
-    void waitForDownloadWorker();
+    void onDownloadEnded(int category, qsizetype index, const QString& downLink, bool downloaded);
 
     std::unique_ptr<MapCatalogue> catalogue_;
     PageView* pageView_ = nullptr;
     CLoadDown* loadDown_ = nullptr;
-    std::thread downloadWorker_;
+    // Read by the download job: the window is going.
     std::atomic<bool> closingDown_{false};
+    // The result of a close that waits for the download job to end.
+    std::optional<int> pendingClose_;
     QPixmap background_;
     QPixmap backBuffer_;
     QSystemTrayIcon* tray_ = nullptr;
@@ -98,6 +103,8 @@ private:
     QPoint dragOffset_;
     bool draggingByHand_ = false;
     bool initialised_ = false;
+    // Last, so that it goes first: nothing the job uses goes before it.
+    Worker downloadWorker_{this};
 };
 
 } // namespace verdane

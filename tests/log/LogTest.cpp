@@ -1,7 +1,6 @@
 #include "catalogue/MyAdoConn.h"
+#include "download/DownloadJob.h"
 #include "download/HttpDownload.h"
-#include "download/ui/CLoadDown.h"
-#include "download/ui/DownloadJob.h"
 #include "log/LogFile.h"
 #include "log/LogHandler.h"
 #include "support/CatalogueFile.h"
@@ -67,11 +66,8 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
          u"failed: the body broke off after 25000 of 50000 bytes"_s},
         {get(file, work.path()), u"cannot create the file: Is a directory"_s},
         {[&] { // a download job whose link names a file the program refuses to create
-             CVerdaneDlg window;
-             CLoadDown dialog(nullptr);
-             std::atomic<bool> busy{true}, cancel{false};
-             DownloadJob(window, dialog, {0, 0, server.url(u"/files/.a.w3x"_s), {}}, busy, cancel)
-                 .run();
+             std::atomic<bool> cancel{false};
+             DownloadJob(nullptr, {0, 0, server.url(u"/files/.a.w3x"_s), {}}, cancel).run({});
          },
          u"refused: unusable file name \".a.w3x\""_s},
         {[] { MyAdoConn broken(u"broken.dat"_s); },

@@ -8,12 +8,9 @@
 #include "ui/skin/CSkinButton.h"
 
 #include <QComboBox>
-#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QThread>
-#include <QTimer>
 
 namespace verdane {
 
@@ -101,9 +98,7 @@ void CSearchPlat::OnInitDialog(const QStringList& roots)
     // Runs on the worker thread; the worker waits until the dialog has handled
     // the report. The dialog outlives every worker (see WaitForWorker).
     scan_->SetNotify([this](ScanReport report, const QString& path) {
-        QMetaObject::invokeMethod(
-            this, [this, report, &path] { OnScanReport(report, path); },
-            Qt::BlockingQueuedConnection);
+        worker_.callOnUiThread([this, report, &path] { OnScanReport(report, path); });
     });
     scan_->AddFilter(QStringLiteral(".exe"));
 }
@@ -116,7 +111,7 @@ void CSearchPlat::SetExecutableName(const QString& name)
 
 bool CSearchPlat::WorkerActive() const
 {
-    return worker_ != nullptr && !worker_->isFinished();
+    return worker_.isActive();
 }
 
 void CSearchPlat::AddSorted(const QString& text)
@@ -163,10 +158,7 @@ void CSearchPlat::OnStart()
     // A stopped worker may not have noticed yet; the context is not shared twice.
     WaitForWorker();
     scan_->ClearStop();
-    const std::shared_ptr<DriveScan> scan = scan_;
-    const QStringList roots = driveList_;
-    worker_ = QThread::create([scan, roots] { ScanDrives(*scan, roots); });
-    worker_->start();
+    worker_.run([scan = scan_, roots = driveList_] { ScanDrives(*scan, roots); }, [] {});
 }
 
 void CSearchPlat::OnStop()
@@ -235,23 +227,9 @@ void CSearchPlat::OnScanReport(ScanReport report, const QString& path)
 
 void CSearchPlat::WaitForWorker()
 {
-    if (worker_ == nullptr)
-        return;
-    if (!worker_->isFinished()) {
-        // Reports still on their way are answered (they return at once once a
-        // stop is requested); the user's input waits.
-        QEventLoop loop;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
-            if (worker_->isFinished())
-                loop.quit();
-        });
-        poll.start(5);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
-    worker_->wait();
-    delete worker_;
-    worker_ = nullptr;
+    // A stop has been requested: the worker sends nothing more and ends at its
+    // next check.
+    worker_.wait();
 }
 
 void CSearchPlat::keyPressEvent(QKeyEvent* event)

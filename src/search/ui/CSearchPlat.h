@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Worker.h"
 #include "search/DriveScan.h"
 
 #include <QDialog>
@@ -12,7 +13,6 @@
 
 class QComboBox;
 class QLabel;
-class QThread;
 
 namespace verdane {
 
@@ -24,8 +24,7 @@ class CSkinButton;
 // The scan runs on a worker thread that shares the scan context with this
 // dialog; its reports reach the dialog on the user-interface thread while the
 // worker waits. The dialog never ends (done(), destruction, a new scan) before
-// its worker has ended, and it waits for it by running events, so a report
-// still on its way is answered and nothing blocks.
+// its worker has ended; a report still on its way when it waits is dropped.
 class CSearchPlat : public QDialog {
     Q_OBJECT
 public:
@@ -86,10 +85,10 @@ private:
     // Shared with the worker, which keeps it alive for as long as it runs.
     std::shared_ptr<DriveScan> scan_;
     bool running_ = false;
-    QThread* worker_ = nullptr;
     bool inReport_ = false; // the worker waits for OnScanReport to return
     bool closePending_ = false;
     int pendingResult_ = 0;
+    Worker worker_{this};
 };
 
 } // namespace verdane

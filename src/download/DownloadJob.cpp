@@ -1,17 +1,13 @@
-#include "download/ui/DownloadJob.h"
+#include "download/DownloadJob.h"
 
 #include "catalogue/MapCatalogue.h"
-#include "catalogue/ui/PageView.h"
 #include "common/Prompt.h"
 #include "download/DownloadFileName.h"
 #include "download/HttpDownload.h"
 #include "download/Sha256.h"
-#include "download/ui/CLoadDown.h"
 #include "log/LogCategories.h"
-#include "ui/CVerdaneDlg.h"
 
 #include <QDir>
-#include <QMetaObject>
 
 namespace verdane {
 
@@ -29,12 +25,9 @@ QString refusal(const QString& link)
 
 } // namespace
 
-DownloadJob::DownloadJob(CVerdaneDlg& mainWindow, CLoadDown& dialog, Entry entry,
-                         std::atomic<bool>& busy, const std::atomic<bool>& cancel)
-    : mainWindow_(&mainWindow)
-    , dialog_(&dialog)
+DownloadJob::DownloadJob(QObject* owner, Entry entry, const std::atomic<bool>& cancel)
+    : owner_(owner)
     , entry_(std::move(entry))
-    , busy_(busy)
     , cancel_(cancel)
 {
 }
@@ -50,14 +43,13 @@ QString DownloadJob::localPath() const
     return folder + QLatin1Char('/') + name;
 }
 
-void DownloadJob::run()
+bool DownloadJob::run(const Screen& screen) const
 {
     const QString path = localPath();
     if (path.isEmpty()) {
         qCWarning(lcDownload).noquote() << refusal(entry_.downLink);
-        showNotice(QStringLiteral("下载失败!"), mainWindow_);
-        busy_ = false;
-        return;
+        showNotice(QStringLiteral("下载失败!"), owner_);
+        return false;
     }
     // A digest that cannot be read could not prove anything: no download.
     const QByteArray sha256 = Sha256::FromHex(entry_.sha256.trimmed());
@@ -65,34 +57,16 @@ void DownloadJob::run()
         showNotice(
             QStringLiteral("目录中这一项的 SHA-256 校验值（Down_Sha256）不是 64 位十六进制数，"
                            "无法核对下载的文件，请更新目录后再下载。"),
-            mainWindow_);
-        busy_ = false;
-        return;
+            owner_);
+        return false;
     }
-    if (!confirmNotice(path, mainWindow_)) {
-        busy_ = false;
-        return;
-    }
-    QMetaObject::invokeMethod(dialog_, "showCentred", Qt::BlockingQueuedConnection);
-    const bool downloaded = dialog_->DownloadFile(entry_.downLink, path, sha256, &cancel_) == 0;
-    if (!cancel_)
-        finish(downloaded);
-    busy_ = false;
-}
-
-void DownloadJob::finish(bool downloaded)
-{
-    showNotice(downloaded ? QStringLiteral("下载成功!") : QStringLiteral("下载失败!"), mainWindow_);
-    QMetaObject::invokeMethod(dialog_, "hide", Qt::BlockingQueuedConnection);
-    if (!downloaded)
-        return;
-    // The main window marks the entry while this worker waits.
-    QMetaObject::invokeMethod(
-        mainWindow_,
-        [this] {
-            mainWindow_->pageView().OnDownloadDone(entry_.category, entry_.index, entry_.downLink);
-        },
-        Qt::BlockingQueuedConnection);
+    if (!confirmNotice(path, owner_) || !screen.showDialog())
+        return false;
+    const bool downloaded = screen.downloadFile(entry_.downLink, path, sha256, &cancel_) == 0;
+    if (cancel_)
+        return false;
+    showNotice(downloaded ? QStringLiteral("下载成功!") : QStringLiteral("下载失败!"), owner_);
+    return downloaded;
 }
 
 } // namespace verdane
