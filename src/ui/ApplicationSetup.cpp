@@ -3,7 +3,7 @@
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "settings/WineRunnerSetting.h"
-#include "ui/WebProfile.h"
+#include "ui/widgets/WebProfile.h"
 #include "ui/WidgetPrompt.h"
 
 #include <QApplication>

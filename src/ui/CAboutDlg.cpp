@@ -1,6 +1,6 @@
 #include "ui/CAboutDlg.h"
 
-#include "ui/DialogUnits.h"
+#include "ui/widgets/DialogUnits.h"
 #include "ui/skin/Bitmaps.h"
 
 #include <QLabel>

@@ -3,6 +3,7 @@
 #include "catalogue/MapCatalogue.h"
 #include "catalogue/ui/PageView.h"
 #include "common/ContentServer.h"
+#include "common/ControlIds.h"
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "download/DownloadJob.h"
@@ -12,16 +13,17 @@
 #include "settings/ui/Launcher.h"
 #include "settings/ui/PathSetting.h"
 #include "ui/CAboutDlg.h"
-#include "ui/CWebPanel.h"
-#include "ui/ClickLabel.h"
-#include "ui/DialogUnits.h"
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinButton.h"
 #include "ui/skin/CSkinMusicButton.h"
+#include "ui/widgets/CWebPanel.h"
+#include "ui/widgets/ClickLabel.h"
+#include "ui/widgets/DialogUnits.h"
 #include "update/ui/UpdateCheck.h"
 
 #include <QApplication>
 #include <QBitmap>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDir>
 #include <QIntValidator>
@@ -37,7 +39,7 @@ namespace verdane {
 
 namespace {
 
-const QString kTitle = QStringLiteral("Nalo Zarn地图发布器");
+const QString Title = QStringLiteral("Nalo Zarn地图发布器");
 
 struct LabelLayout {
     int id;
@@ -52,15 +54,26 @@ struct ButtonLayout {
     unsigned int image;
 };
 
-const QColor kTextBackground(5, 5, 5);
-const QColor kKeyColour(255, 0, 255);
+template <typename Button> Button* createSkinButton(const ButtonLayout& layout, QWidget* parent)
+{
+    auto* button = new Button(parent);
+    button->setObjectName(controlName(layout.id));
+    button->setGeometry(layout.rect);
+    button->SetButtonImage(layout.image);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->show();
+    return button;
+}
+
+const QColor TextBackground(5, 5, 5);
+const QColor KeyColour(255, 0, 255);
 
 QPixmap withKeyColourTransparent(const QPixmap& picture)
 {
     if (picture.isNull())
         return picture;
     QPixmap shaped = picture;
-    shaped.setMask(picture.createMaskFromColor(kKeyColour, Qt::MaskInColor));
+    shaped.setMask(picture.createMaskFromColor(KeyColour, Qt::MaskInColor));
     return shaped;
 }
 
@@ -70,7 +83,7 @@ void colourLabel(QWidget* label, const QColor& text, bool transparent)
     palette.setColor(QPalette::WindowText, text);
     palette.setColor(QPalette::Text, text);
     if (!transparent)
-        palette.setColor(QPalette::Window, kTextBackground);
+        palette.setColor(QPalette::Window, TextBackground);
     label->setPalette(palette);
     label->setAutoFillBackground(false);
 }
@@ -81,7 +94,7 @@ CVerdaneDlg::CVerdaneDlg(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
     , catalogue_(std::make_unique<MapCatalogue>())
 {
-    setObjectName(QStringLiteral("102"));
+    setObjectName(controlName(ControlId::MainWindow));
     // The key colour of the background is drawn transparent, which a compositor
     // (every Wayland desktop) shows as the window's outline; the mask set later
     // shapes the window where no compositor runs.
@@ -128,20 +141,40 @@ void CVerdaneDlg::OnInitDialog()
     createLaunchAndCategoryButtons();
     createWebPanels();
     createTrayIcon();
-    setWindowTitle(kTitle);
+    setWindowTitle(Title);
 
-    control<QLineEdit>(1014)->setText(QStringLiteral("1"));
-    for (int id = 3005; id <= 3010; ++id) {
-        auto* button = control<CSkinMusicButton>(id);
-        button->selected = false;
+    control<QLineEdit>(ControlId::PageEdit)->setText(QStringLiteral("1"));
+    for (QAbstractButton* button : categoryButtons_->buttons()) {
+        static_cast<CSkinMusicButton*>(button)->selected = false;
         button->update();
     }
-    webPanel(23)->hide();
+    webPanel(ControlId::PagePanel)->hide();
     applyControlColours();
-    pageView_ = new PageView(*this, *catalogue_);
-    pageView_->connectControls();
+    createPageView();
     pageView_->showFirstCategory();
-    control<CSkinMusicButton>(3006)->selected = true;
+    control<CSkinMusicButton>(ControlId::FirstCategoryButton)->selected = true;
+}
+
+void CVerdaneDlg::createPageView()
+{
+    PageView::Controls controls{};
+    controls.window = this;
+    controls.backBuffer = &backBuffer_;
+    controls.resetBackBuffer = [this] { resetBackBuffer(); };
+    controls.categories = categoryButtons_;
+    controls.summary = control<QLabel>(ControlId::PageSummary);
+    controls.previous = control<ClickLabel>(ControlId::PreviousPage);
+    controls.next = control<ClickLabel>(ControlId::NextPage);
+    controls.pageEdit = control<QLineEdit>(ControlId::PageEdit);
+    controls.pagePanel = webPanel(ControlId::PagePanel);
+    for (std::size_t row = 0; row < controls.rows.size(); ++row) {
+        controls.rows[row] = {control<QLabel>(ControlId::RowTitle[row]),
+                              control<QLabel>(ControlId::RowExplanation[row]),
+                              control<ClickLabel>(ControlId::RowLink[row]),
+                              webPanel(ControlId::RowPicture[row]),
+                              control(ControlId::RowDownload[row])};
+    }
+    pageView_ = new PageView(std::move(controls), *catalogue_, this);
 }
 
 CWebPanel* CVerdaneDlg::webPanel(int id) const
@@ -158,129 +191,132 @@ void CVerdaneDlg::resetBackBuffer()
 
 void CVerdaneDlg::createTemplateControls()
 {
+    using namespace ControlId;
     const LabelLayout labels[] = {
-        {1008, dluRect9pt(118, 202, 57, 10), u"", false},
-        {1009, dluRect9pt(181, 201, 21, 10), u"当前第", false},
-        {1010, dluRect9pt(230, 201, 9, 10), u"页", false},
-        {1011, dluRect9pt(248, 201, 22, 10), u"上一页", true},
-        {1012, dluRect9pt(279, 200, 34, 10), u"下一页", true},
-        {1013, dluRect9pt(246, 227, 92, 10), u"访问 Nalo Zarn 官方主页", true},
-        {1015, dluRect9pt(9, 226, 105, 10), u"版本 V.1.0.0", false},
-        {1029, dluRect9pt(115, 226, 49, 11), u"检查更新", true},
-        {1016, dluRect9pt(133, 79, 161, 11), u"", true},
-        {1018, dluRect9pt(133, 116, 161, 11), u"", true},
-        {1020, dluRect9pt(133, 153, 161, 11), u"", true},
-        {1017, dluRect9pt(133, 92, 161, 11), u"", true},
-        {1019, dluRect9pt(133, 129, 161, 11), u"", true},
-        {1021, dluRect9pt(133, 165, 161, 11), u"", true},
-        {1063, dluRect9pt(285, 94, 15, 10), u"日志", true},
-        {1064, dluRect9pt(285, 125, 15, 10), u"日志", true},
-        {1065, dluRect9pt(285, 161, 15, 10), u"日志", true},
+        {PageSummary, dluRect9pt(118, 202, 57, 10), u"", false},
+        {PageLabel, dluRect9pt(181, 201, 21, 10), u"当前第", false},
+        {PageSuffix, dluRect9pt(230, 201, 9, 10), u"页", false},
+        {PreviousPage, dluRect9pt(248, 201, 22, 10), u"上一页", true},
+        {NextPage, dluRect9pt(279, 200, 34, 10), u"下一页", true},
+        {HomePageLink, dluRect9pt(246, 227, 92, 10), u"访问 Nalo Zarn 官方主页", true},
+        {Version, dluRect9pt(9, 226, 105, 10), u"版本 V.1.0.0", false},
+        {CheckUpdateLink, dluRect9pt(115, 226, 49, 11), u"检查更新", true},
+        {RowTitle[0], dluRect9pt(133, 79, 161, 11), u"", true},
+        {RowTitle[1], dluRect9pt(133, 116, 161, 11), u"", true},
+        {RowTitle[2], dluRect9pt(133, 153, 161, 11), u"", true},
+        {RowExplanation[0], dluRect9pt(133, 92, 161, 11), u"", true},
+        {RowExplanation[1], dluRect9pt(133, 129, 161, 11), u"", true},
+        {RowExplanation[2], dluRect9pt(133, 165, 161, 11), u"", true},
+        {RowLink[0], dluRect9pt(285, 94, 15, 10), u"日志", true},
+        {RowLink[1], dluRect9pt(285, 125, 15, 10), u"日志", true},
+        {RowLink[2], dluRect9pt(285, 161, 15, 10), u"日志", true},
     };
     for (const LabelLayout& layout : labels) {
         const QString text = QString::fromUtf16(layout.text);
         QLabel* label = layout.reportsClicks ? new ClickLabel(text, this) : new QLabel(text, this);
-        label->setObjectName(QString::number(layout.id));
+        label->setObjectName(controlName(layout.id));
         label->setGeometry(layout.rect);
         // Titles and explanations come from the catalogue: never read as rich text.
         label->setTextFormat(Qt::PlainText);
     }
 
     const int downloadButtonTops[] = {84, 120, 155};
-    for (int row = 0; row < 3; ++row) {
+    for (int row = 0; row < RowsPerPage; ++row) {
         auto* button = new ClickLabel({}, this);
-        button->setObjectName(QString::number(1022 + row));
+        button->setObjectName(controlName(RowDownload[row]));
         button->setGeometry(dluRect9pt(305, downloadButtonTops[row], 30, 13));
         button->setPixmap(loadBitmap(151));
         button->setScaledContents(true);
     }
 
     auto* pageEdit = new QLineEdit(this);
-    pageEdit->setObjectName(QStringLiteral("1014"));
+    pageEdit->setObjectName(controlName(PageEdit));
     pageEdit->setGeometry(dluRect9pt(205, 199, 21, 12));
     pageEdit->setReadOnly(true);
     pageEdit->setAlignment(Qt::AlignCenter);
     pageEdit->setValidator(new QIntValidator(pageEdit));
     pageEdit->setFocusPolicy(Qt::NoFocus);
 
-    for (int id : {1029, 1013, 1063, 1064, 1065})
+    for (int id : {CheckUpdateLink, HomePageLink, RowLink[0], RowLink[1], RowLink[2]})
         control(id)->setCursor(linkCursor());
-    for (int row = 0; row < 3; ++row) {
-        connect(control<ClickLabel>(1022 + row), &ClickLabel::clicked, this,
+    for (int row = 0; row < RowsPerPage; ++row) {
+        connect(control<ClickLabel>(RowDownload[row]), &ClickLabel::clicked, this,
                 [this, row] { OnDownloadButton(row); });
     }
-    connect(control<ClickLabel>(1013), &ClickLabel::clicked, this,
+    connect(control<ClickLabel>(HomePageLink), &ClickLabel::clicked, this,
             [] { shell().openWebPage(homePageAddress()); });
-    connect(control<ClickLabel>(1029), &ClickLabel::clicked, this,
+    connect(control<ClickLabel>(CheckUpdateLink), &ClickLabel::clicked, this,
             [this] { UpdateCheck().OnCheckUpdateLink(this); });
 }
 
 void CVerdaneDlg::createTitleButtons()
 {
     const ButtonLayout buttons[] = {
-        {1, dluRect9pt(305, 0, 17, 16), 136},
-        {2, dluRect9pt(327, 0, 16, 16), 138},
-        {1030, dluRect9pt(278, 0, 18, 15), 152},
+        {ControlId::Minimise, dluRect9pt(305, 0, 17, 16), 136},
+        {ControlId::Close, dluRect9pt(327, 0, 16, 16), 138},
+        {ControlId::PathSettings, dluRect9pt(278, 0, 18, 15), 152},
     };
     for (const ButtonLayout& layout : buttons) {
         auto* button = new CSkinButton(this);
-        button->setObjectName(QString::number(layout.id));
+        button->setObjectName(controlName(layout.id));
         button->setGeometry(layout.rect);
         button->SetButtonImage(layout.image);
         button->setFocusPolicy(Qt::NoFocus);
     }
-    connect(control<CSkinButton>(1), &CSkinButton::clicked, this, &QWidget::showMinimized);
-    connect(control<CSkinButton>(2), &CSkinButton::clicked, this, &CVerdaneDlg::reject);
-    connect(control<CSkinButton>(1030), &CSkinButton::clicked, this,
+    connect(control<CSkinButton>(ControlId::Minimise), &CSkinButton::clicked, this,
+            &QWidget::showMinimized);
+    connect(control<CSkinButton>(ControlId::Close), &CSkinButton::clicked, this,
+            &CVerdaneDlg::reject);
+    connect(control<CSkinButton>(ControlId::PathSettings), &CSkinButton::clicked, this,
             &CVerdaneDlg::openPathSettings);
 }
 
 void CVerdaneDlg::createLaunchAndCategoryButtons()
 {
+    using namespace ControlId;
     const ButtonLayout launchButtons[] = {
-        {3000, pixelRect(11, 111, 162, 159), 140}, {3001, pixelRect(11, 159, 162, 214), 141},
-        {3002, pixelRect(11, 214, 162, 269), 143}, {3003, pixelRect(11, 269, 162, 324), 142},
-        {3004, pixelRect(11, 324, 162, 379), 139},
+        {FirstLaunchButton, pixelRect(11, 111, 162, 159), 140},
+        {FirstLaunchButton + 1, pixelRect(11, 159, 162, 214), 141},
+        {FirstLaunchButton + 2, pixelRect(11, 214, 162, 269), 143},
+        {FirstLaunchButton + 3, pixelRect(11, 269, 162, 324), 142},
+        {FirstLaunchButton + 4, pixelRect(11, 324, 162, 379), 139},
     };
-    for (const ButtonLayout& layout : launchButtons) {
-        auto* button = new CSkinButton(this);
-        button->setObjectName(QString::number(layout.id));
-        button->setGeometry(layout.rect);
-        button->SetButtonImage(layout.image);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->show();
-        const int id = layout.id;
-        connect(button, &CSkinButton::clicked, this,
-                [this, id] { Launcher().StartTarget(this, id); });
-    }
+    auto* launchGroup = new QButtonGroup(this);
+    launchGroup->setExclusive(false);
+    for (const ButtonLayout& layout : launchButtons)
+        launchGroup->addButton(createSkinButton<CSkinButton>(layout, this), layout.id);
+    connect(launchGroup, &QButtonGroup::idClicked, this,
+            [this](int id) { Launcher().StartTarget(this, id); });
+
     const ButtonLayout categoryButtons[] = {
-        {3005, pixelRect(181, 22, 244, 109), 148}, {3006, pixelRect(244, 22, 307, 109), 146},
-        {3007, pixelRect(307, 22, 370, 109), 144}, {3008, pixelRect(370, 22, 433, 109), 147},
-        {3009, pixelRect(433, 22, 496, 109), 149}, {3010, pixelRect(496, 22, 559, 109), 145},
+        {HomeButton, pixelRect(181, 22, 244, 109), 148},
+        {FirstCategoryButton, pixelRect(244, 22, 307, 109), 146},
+        {FirstCategoryButton + 1, pixelRect(307, 22, 370, 109), 144},
+        {FirstCategoryButton + 2, pixelRect(370, 22, 433, 109), 147},
+        {FirstCategoryButton + 3, pixelRect(433, 22, 496, 109), 149},
+        {FirstCategoryButton + 4, pixelRect(496, 22, 559, 109), 145},
     };
-    for (const ButtonLayout& layout : categoryButtons) {
-        auto* button = new CSkinMusicButton(this);
-        button->setObjectName(QString::number(layout.id));
-        button->setGeometry(layout.rect);
-        button->SetButtonImage(layout.image);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->show();
-    }
+    // Not exclusive: a category button keeps its own selected flag, which the
+    // page view clears on the others.
+    categoryButtons_ = new QButtonGroup(this);
+    categoryButtons_->setExclusive(false);
+    for (const ButtonLayout& layout : categoryButtons)
+        categoryButtons_->addButton(createSkinButton<CSkinMusicButton>(layout, this), layout.id);
 }
 
 void CVerdaneDlg::createWebPanels()
 {
     const QRect pictureRects[] = {pixelRect(170, 135, 220, 180), pixelRect(170, 200, 220, 245),
                                   pixelRect(170, 265, 220, 310)};
-    for (int row = 0; row < 3; ++row) {
-        auto* panel = new CWebPanel(20 + row, this);
+    for (int row = 0; row < ControlId::RowsPerPage; ++row) {
+        auto* panel = new CWebPanel(ControlId::RowPicture[row], this);
         panel->setGeometry(pictureRects[row]);
         panel->SetPageUrl(fileServerIndexAddress());
         panel->MoveBrowser(-10, -15);
         panel->hide();
         panel->SetActive(true);
     }
-    auto* pagePanel = new CWebPanel(23, this);
+    auto* pagePanel = new CWebPanel(ControlId::PagePanel, this);
     pagePanel->setGeometry(pixelRect(161, 110, 582, 370));
     pagePanel->SetPageUrl(gameSectionAddress());
     pagePanel->SetPlaceholderText(QStringLiteral("无法连接 Nalo Zarn 服务器"));
@@ -291,17 +327,17 @@ void CVerdaneDlg::createWebPanels()
 void CVerdaneDlg::createTrayIcon()
 {
     trayMenu_ = new QMenu(QStringLiteral("托盘菜单"), this);
-    trayMenu_->setObjectName(QStringLiteral("135"));
+    trayMenu_->setObjectName(controlName(ControlId::TrayMenu));
     QAction* show = trayMenu_->addAction(QStringLiteral("显示主界面"));
-    show->setObjectName(QStringLiteral("1066"));
+    show->setObjectName(controlName(ControlId::TrayShow));
     trayMenu_->addSeparator();
     QAction* quit = trayMenu_->addAction(QStringLiteral("退出"));
-    quit->setObjectName(QStringLiteral("1067"));
+    quit->setObjectName(controlName(ControlId::TrayQuit));
     connect(show, &QAction::triggered, this, &CVerdaneDlg::restoreFromTray);
     connect(quit, &QAction::triggered, this, &CVerdaneDlg::quitFromTray);
 
     tray_ = new QSystemTrayIcon(programIcon(), this);
-    tray_->setToolTip(kTitle);
+    tray_->setToolTip(Title);
     tray_->setContextMenu(trayMenu_);
     connect(tray_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason why) {
@@ -325,14 +361,15 @@ void CVerdaneDlg::createWindowMenu()
 
 void CVerdaneDlg::applyControlColours()
 {
-    for (int id : {1008, 1009, 1010, 1011, 1012, 1013, 1015, 1029})
+    using namespace ControlId;
+    for (int id : {PageSummary, PageLabel, PageSuffix, PreviousPage, NextPage, HomePageLink,
+                   Version, CheckUpdateLink})
         colourLabel(control(id), QColor(41, 107, 163), false);
-    for (int id : {1016, 1018, 1020})
-        colourLabel(control(id), QColor(198, 140, 0), false);
-    for (int id : {1017, 1019, 1021})
-        colourLabel(control(id), QColor(229, 228, 225), false);
-    for (int id : {1063, 1064, 1065})
-        colourLabel(control(id), QColor(48, 100, 165), true);
+    for (int row = 0; row < RowsPerPage; ++row) {
+        colourLabel(control(RowTitle[row]), QColor(198, 140, 0), false);
+        colourLabel(control(RowExplanation[row]), QColor(229, 228, 225), false);
+        colourLabel(control(RowLink[row]), QColor(48, 100, 165), true);
+    }
 }
 
 void CVerdaneDlg::applyShape()
@@ -501,7 +538,7 @@ bool CVerdaneDlg::eventFilter(QObject* watched, QEvent* event)
     // Enter presses the default button, which minimises.
     if (modifiers == Qt::NoModifier &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        control<CSkinButton>(1)->click();
+        control<CSkinButton>(ControlId::Minimise)->click();
         return true;
     }
     if (modifiers == Qt::AltModifier && key->key() == Qt::Key_Space) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class QButtonGroup;
 class QMenu;
 class QSystemTrayIcon;
 
@@ -32,7 +33,7 @@ public:
     int DoModal();
     void OnInitDialog();
 
-    // Controls are found by their resource number (the object name).
+    // Controls are found by their number (ControlId), which is their objectName.
     template <typename T = QWidget> T* control(int id) const
     {
         return findChild<T*>(QString::number(id));
@@ -81,6 +82,7 @@ private:
     void createTitleButtons();
     void createLaunchAndCategoryButtons();
     void createWebPanels();
+    void createPageView();
     void createTrayIcon();
     void createWindowMenu();
     void applyControlColours();
@@ -90,6 +92,7 @@ private:
 
     std::unique_ptr<MapCatalogue> catalogue_;
     PageView* pageView_ = nullptr;
+    QButtonGroup* categoryButtons_ = nullptr;
     CLoadDown* loadDown_ = nullptr;
     // Read by the download job: the window is going.
     std::atomic<bool> closingDown_{false};

@@ -7,7 +7,7 @@
 #include "support/StoredSettings.h"
 #include "support/TempConfig.h"
 #include "ui/CVerdaneDlg.h"
-#include "ui/CWebPanel.h"
+#include "ui/widgets/CWebPanel.h"
 #include "ui/skin/CSkinMusicButton.h"
 
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "support/TempConfig.h"
 #include "support/Wait.h"
 #include "ui/CVerdaneDlg.h"
-#include "ui/CWebPanel.h"
+#include "ui/widgets/CWebPanel.h"
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinMusicButton.h"
 

@@ -1,7 +1,7 @@
 #include "support/ContentServerProcess.h"
 #include "support/FakeShell.h"
 #include "support/Wait.h"
-#include "ui/CWebPanel.h"
+#include "ui/widgets/CWebPanel.h"
 
 #include <QFile>
 #include <QImage>

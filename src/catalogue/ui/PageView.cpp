@@ -4,12 +4,13 @@
 #include "common/Cp936.h"
 #include "common/Prompt.h"
 #include "common/Shell.h"
-#include "ui/CVerdaneDlg.h"
-#include "ui/CWebPanel.h"
-#include "ui/ClickLabel.h"
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinMusicButton.h"
+#include "ui/widgets/CWebPanel.h"
+#include "ui/widgets/ClickLabel.h"
 
+#include <QButtonGroup>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -18,54 +19,43 @@ namespace verdane {
 
 namespace {
 
-struct RowControls {
-    int title;
-    int explanation;
-    int link;
-    int picture;
-    int download;
+// Where a row's texts and its downloaded mark are drawn.
+struct RowPlace {
     int textY;
     int markY;
 };
 
-constexpr RowControls kRows[PageView::RowsPerPage] = {
-    {1016, 1017, 1063, 20, 1022, 163, 148},
-    {1018, 1019, 1064, 21, 1023, 226, 210},
-    {1020, 1021, 1065, 22, 1024, 289, 272},
-};
+constexpr RowPlace RowPlaces[PageView::RowsPerPage] = {{163, 148}, {226, 210}, {289, 272}};
 
-constexpr int kMarkX = 535;
-constexpr int kExplanationX = 233;
-constexpr int kLinkWidth = 30;
+constexpr int MarkX = 535;
+constexpr int ExplanationX = 233;
+constexpr int LinkWidth = 30;
 
 int categoryOfButton(int buttonId)
 {
-    return buttonId == 3005 ? PageView::HomeCategory : buttonId - 3006;
+    return buttonId == ControlId::HomeButton ? PageView::HomeCategory
+                                             : buttonId - ControlId::FirstCategoryButton;
 }
 
 } // namespace
 
-PageView::PageView(CVerdaneDlg& dialog, MapCatalogue& catalogue)
-    : QObject(&dialog)
-    , dialog_(dialog)
+PageView::PageView(Controls controls, MapCatalogue& catalogue, QObject* parent)
+    : QObject(parent)
+    , controls_(std::move(controls))
     , catalogue_(catalogue)
 {
+    connectControls();
 }
 
 void PageView::connectControls()
 {
-    for (int id = 3005; id <= 3010; ++id) {
-        connect(dialog_.control<CSkinMusicButton>(id), &CSkinMusicButton::clicked, this,
-                [this, id] { OnCategoryClicked(id); });
-    }
-    connect(dialog_.control<ClickLabel>(1011), &ClickLabel::clicked, this,
-            &PageView::OnPreviousPage);
-    connect(dialog_.control<ClickLabel>(1012), &ClickLabel::clicked, this, &PageView::OnNextPage);
-    connect(dialog_.control<QLineEdit>(1014), &QLineEdit::textChanged, this, &PageView::RenderPage);
-    for (const RowControls& row : kRows) {
-        const int link = row.link;
-        connect(dialog_.control<ClickLabel>(link), &ClickLabel::clicked, this,
-                [this, link] { OpenExplainLink(link); });
+    connect(controls_.categories, &QButtonGroup::idClicked, this, &PageView::OnCategoryClicked);
+    connect(controls_.previous, &ClickLabel::clicked, this, &PageView::OnPreviousPage);
+    connect(controls_.next, &ClickLabel::clicked, this, &PageView::OnNextPage);
+    connect(controls_.pageEdit, &QLineEdit::textChanged, this, &PageView::RenderPage);
+    for (int row = 0; row < RowsPerPage; ++row) {
+        connect(controls_.rows[row].link, &ClickLabel::clicked, this,
+                [this, row] { OpenExplainLink(row); });
     }
 }
 
@@ -79,7 +69,7 @@ void PageView::showFirstCategory()
 
 void PageView::RenderPage()
 {
-    dialog_.resetBackBuffer();
+    controls_.resetBackBuffer();
     if (!catalogue_.LoadCategory(category_)) {
         hideRows();
         invalidatePage();
@@ -88,7 +78,7 @@ void PageView::RenderPage()
     const qsizetype count = catalogue_.records().count();
     rowsOnLastPage_ = static_cast<int>(count % RowsPerPage);
     pageCount_ = static_cast<int>(count / RowsPerPage) + (rowsOnLastPage_ != 0 ? 1 : 0);
-    auto* summary = dialog_.control<QLabel>(1008);
+    QLabel* summary = controls_.summary;
     summary->setText(QString::asprintf("共%d页：%d条记录", pageCount_, static_cast<int>(count)));
     summary->show();
 
@@ -107,7 +97,7 @@ void PageView::RenderPage()
 
 void PageView::hideRows()
 {
-    auto* summary = dialog_.control<QLabel>(1008);
+    QLabel* summary = controls_.summary;
     summary->clear();
     summary->hide();
     for (int row = 0; row < RowsPerPage; ++row)
@@ -116,16 +106,16 @@ void PageView::hideRows()
 
 void PageView::showRow(int row, qsizetype index)
 {
-    const RowControls& controls = kRows[row];
+    const Controls::Row& controls = controls_.rows[row];
+    const int textY = RowPlaces[row].textY;
     const MapRecord& record = catalogue_.records().at(index);
-    auto* title = dialog_.control<QLabel>(controls.title);
-    auto* explanation = dialog_.control<QLabel>(controls.explanation);
-    title->setText(record.MapName);
+    controls.title->setText(record.MapName);
     // Widths follow the explanation's length in code page 936 bytes. A text too
     // long for the row is cut with "…" where its "日志" link still ends before
     // the download button.
     double textWidth = static_cast<double>(cp936Length(record.MapExplain)) * 6.7;
-    const int widest = dialog_.control(controls.download)->x() - kLinkWidth - kExplanationX;
+    const int widest = controls.download->x() - LinkWidth - ExplanationX;
+    QLabel* explanation = controls.explanation;
     if (textWidth > widest) {
         textWidth = widest;
         // Enough characters to fill the label however narrow its letters; the
@@ -135,65 +125,67 @@ void PageView::showRow(int row, qsizetype index)
     } else {
         explanation->setText(record.MapExplain);
     }
-    explanation->setGeometry(kExplanationX, controls.textY, static_cast<int>(textWidth), 19);
-    dialog_.control(controls.link)
-        ->setGeometry(static_cast<int>(textWidth + kExplanationX), controls.textY, kLinkWidth, 19);
-    title->show();
+    explanation->setGeometry(ExplanationX, textY, static_cast<int>(textWidth), 19);
+    controls.link->setGeometry(static_cast<int>(textWidth + ExplanationX), textY, LinkWidth, 19);
+    controls.title->show();
     explanation->show();
-    dialog_.control(controls.link)->show();
-    dialog_.webPanel(controls.picture)->SetPageUrl(record.Pic_Link);
-    dialog_.webPanel(controls.picture)->show();
+    controls.link->show();
+    controls.picture->SetPageUrl(record.Pic_Link);
+    controls.picture->show();
     if (record.Downloaded) {
-        dialog_.control(controls.download)->hide();
+        controls.download->hide();
         drawMark(row);
     } else {
-        dialog_.control(controls.download)->show();
+        controls.download->show();
     }
 }
 
 void PageView::hideRow(int row)
 {
-    const RowControls& controls = kRows[row];
-    for (int id : {controls.title, controls.explanation, controls.link, controls.download})
-        dialog_.control(id)->hide();
-    dialog_.webPanel(controls.picture)->hide();
-    dialog_.control<QLabel>(controls.title)->clear();
-    dialog_.control<QLabel>(controls.explanation)->clear();
+    const Controls::Row& controls = controls_.rows[row];
+    for (QWidget* widget :
+         {static_cast<QWidget*>(controls.title), static_cast<QWidget*>(controls.explanation),
+          static_cast<QWidget*>(controls.link), controls.download,
+          static_cast<QWidget*>(controls.picture)})
+        widget->hide();
+    controls.title->clear();
+    controls.explanation->clear();
 }
 
 void PageView::drawMark(int row)
 {
-    QPainter painter(&dialog_.backBuffer());
-    painter.drawPixmap(kMarkX, kRows[row].markY, loadBitmap(1038));
+    QPainter painter(controls_.backBuffer);
+    painter.drawPixmap(MarkX, RowPlaces[row].markY, loadBitmap(1038));
 }
 
 void PageView::setPageEdit(int page)
 {
     // The edit's change notification renders the page.
-    dialog_.control<QLineEdit>(1014)->setText(QString::number(page));
+    controls_.pageEdit->setText(QString::number(page));
 }
 
 void PageView::invalidatePage()
 {
-    dialog_.update(QRect(QPoint(220, 120), QPoint(589, 369)));
+    controls_.window->update(QRect(QPoint(220, 120), QPoint(589, 369)));
 }
 
 void PageView::OnCategoryClicked(int buttonId)
 {
-    for (int id = 3005; id <= 3010; ++id) {
-        if (id == buttonId)
+    // The buttons keep their own selected flag: the others are cleared here.
+    for (QAbstractButton* button : controls_.categories->buttons()) {
+        if (controls_.categories->id(button) == buttonId)
             continue;
-        auto* other = dialog_.control<CSkinMusicButton>(id);
+        auto* other = static_cast<CSkinMusicButton*>(button);
         other->selected = false;
         other->update();
     }
-    dialog_.webPanel(23)->setVisible(buttonId == 3005);
+    controls_.pagePanel->setVisible(buttonId == ControlId::HomeButton);
     const int category = categoryOfButton(buttonId);
     if (category != category_) {
         category_ = category;
         currentPage_ = 1;
         // The rendering below covers it; one query per click is enough.
-        const QSignalBlocker blocker(dialog_.control<QLineEdit>(1014));
+        const QSignalBlocker blocker(controls_.pageEdit);
         setPageEdit(1);
     }
     RenderPage();
@@ -201,32 +193,31 @@ void PageView::OnCategoryClicked(int buttonId)
 
 void PageView::OnPreviousPage()
 {
-    if (dialog_.control(1008)->isHidden())
+    if (controls_.summary->isHidden())
         return;
     if (currentPage_ > 1) {
         --currentPage_;
         setPageEdit(currentPage_);
     } else {
-        showNotice(QStringLiteral("当前已是第一页"), &dialog_);
+        showNotice(QStringLiteral("当前已是第一页"), controls_.window);
     }
 }
 
 void PageView::OnNextPage()
 {
-    if (dialog_.control(1008)->isHidden())
+    if (controls_.summary->isHidden())
         return;
     if (currentPage_ < pageCount_) {
         ++currentPage_;
         setPageEdit(currentPage_);
     } else {
-        showNotice(QStringLiteral("当前已是最后一页"), &dialog_);
+        showNotice(QStringLiteral("当前已是最后一页"), controls_.window);
     }
 }
 
-void PageView::OpenExplainLink(int linkId)
+void PageView::OpenExplainLink(int row)
 {
-    const int row = linkId - kRows[0].link;
-    if (category_ == HomeCategory || dialog_.control<QLabel>(kRows[0].title)->text().isEmpty())
+    if (category_ == HomeCategory || controls_.rows[0].title->text().isEmpty())
         return;
     const qsizetype index = pageBase() + row;
     if (!catalogue_.records().contains(index))
@@ -236,7 +227,7 @@ void PageView::OpenExplainLink(int linkId)
 
 void PageView::OnDownloadDone(int category, qsizetype index, const QString& downLink)
 {
-    dialog_.resetBackBuffer();
+    controls_.resetBackBuffer();
     MapRecordList& records = catalogue_.records();
     // The user may have paged or switched category since the download started:
     // only the entry that was downloaded is marked.
@@ -244,10 +235,10 @@ void PageView::OnDownloadDone(int category, qsizetype index, const QString& down
         records[index].Downloaded = true;
     for (int row = 0; row < RowsPerPage; ++row) {
         const qsizetype shown = pageBase() + row;
-        if (dialog_.control(kRows[row].title)->isHidden() || !records.contains(shown))
+        if (controls_.rows[row].title->isHidden() || !records.contains(shown))
             continue;
         if (records.at(shown).Downloaded) {
-            dialog_.control(kRows[row].download)->hide();
+            controls_.rows[row].download->hide();
             drawMark(row);
         }
     }

@@ -1,11 +1,24 @@
 #pragma once
 
+#include "common/ControlIds.h"
+
 #include <QObject>
 #include <QString>
 
+#include <array>
+#include <functional>
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPixmap;
+class QWidget;
+
 namespace verdane {
 
-class CVerdaneDlg;
+class CSkinMusicButton;
+class CWebPanel;
+class ClickLabel;
 class MapCatalogue;
 
 // The catalogue page of the main window: six category buttons, three rows,
@@ -13,13 +26,35 @@ class MapCatalogue;
 class PageView : public QObject {
     Q_OBJECT
 public:
-    static constexpr int RowsPerPage = 3;
+    static constexpr int RowsPerPage = ControlId::RowsPerPage;
     static constexpr int HomeCategory = 99;
 
-    PageView(CVerdaneDlg& dialog, MapCatalogue& catalogue);
+    // What the page draws on, all owned by its window.
+    struct Controls {
+        struct Row {
+            QLabel* title;
+            QLabel* explanation;
+            ClickLabel* link;
+            CWebPanel* picture;
+            QWidget* download;
+        };
+        // Owns the message boxes; the page area of it is repainted.
+        QWidget* window;
+        // The picture painting copies to the window, and how to start it afresh.
+        QPixmap* backBuffer;
+        std::function<void()> resetBackBuffer;
+        // The home and category buttons, by their control ids.
+        QButtonGroup* categories;
+        QLabel* summary;
+        ClickLabel* previous;
+        ClickLabel* next;
+        QLineEdit* pageEdit;
+        CWebPanel* pagePanel;
+        std::array<Row, RowsPerPage> rows;
+    };
 
-    // Hooks the page's controls to the handlers below.
-    void connectControls();
+    PageView(Controls controls, MapCatalogue& catalogue, QObject* parent);
+
     // The state of a freshly opened window: category 0, page 1.
     void showFirstCategory();
 
@@ -27,7 +62,7 @@ public:
     void OnCategoryClicked(int buttonId);
     void OnPreviousPage();
     void OnNextPage();
-    void OpenExplainLink(int linkId);
+    void OpenExplainLink(int row);
     // A download has finished: marks the entry (identified by the category and
     // list position it had when the download started, and its link) and draws
     // the marks of the page shown.
@@ -35,13 +70,12 @@ public:
 
     int category() const { return category_; }
     int currentPage() const { return currentPage_; }
-    int pageCount() const { return pageCount_; }
-    int rowsOnLastPage() const { return rowsOnLastPage_; }
     // The list position of the page's first row.
     qsizetype pageBase() const { return static_cast<qsizetype>(currentPage_ - 1) * RowsPerPage; }
     int SelectedRow = 0;
 
 private:
+    void connectControls();
     void hideRows();
     void showRow(int row, qsizetype index);
     void hideRow(int row);
@@ -49,7 +83,7 @@ private:
     void setPageEdit(int page);
     void invalidatePage();
 
-    CVerdaneDlg& dialog_;
+    Controls controls_;
     MapCatalogue& catalogue_;
     int category_ = HomeCategory;
     int pageCount_ = 0;

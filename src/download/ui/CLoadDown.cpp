@@ -4,8 +4,8 @@
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "download/HttpDownload.h"
-#include "ui/ClickLabel.h"
-#include "ui/DialogUnits.h"
+#include "ui/widgets/ClickLabel.h"
+#include "ui/widgets/DialogUnits.h"
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinProgressCtrl.h"
 

@@ -4,7 +4,7 @@
 #include "log/LogCategories.h"
 #include "search/FixedDrives.h"
 #include "search/ScanDrives.h"
-#include "ui/DialogUnits.h"
+#include "ui/widgets/DialogUnits.h"
 #include "ui/skin/CSkinButton.h"
 
 #include <QComboBox>

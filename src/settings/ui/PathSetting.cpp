@@ -8,7 +8,7 @@
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/SettingsNotices.h"
-#include "ui/DialogUnits.h"
+#include "ui/widgets/DialogUnits.h"
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinButton.h"
 #include "ui/skin/CSkinGroupStatic.h"

@@ -1,4 +1,4 @@
-#include "ui/DialogUnits.h"
+#include "ui/widgets/DialogUnits.h"
 
 #include <cmath>
 

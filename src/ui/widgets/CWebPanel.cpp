@@ -1,8 +1,8 @@
-#include "ui/CWebPanel.h"
+#include "ui/widgets/CWebPanel.h"
 
 #include "common/Shell.h"
 #include "common/WebAddress.h"
-#include "ui/WebProfile.h"
+#include "ui/widgets/WebProfile.h"
 
 #include <QUrl>
 #include <QWebEngineLoadingInfo>

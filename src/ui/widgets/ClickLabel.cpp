@@ -1,4 +1,4 @@
-#include "ui/ClickLabel.h"
+#include "ui/widgets/ClickLabel.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "ui/WebProfile.h"
+#include "ui/widgets/WebProfile.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
