@@ -7,7 +7,8 @@
 // Usage: bench_catalogue [repetitions]
 
 #include "catalogue/MapCatalogue.h"
-#include "settings/SettingsStore.h"
+#include "settings/LaunchTarget.h"
+#include "settings/ProgramSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -171,8 +172,7 @@ int main(int argc, char** argv)
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
     const QString game = work.filePath(QStringLiteral("game"));
     const QString folder = game + QStringLiteral("/Maps/NaloBox");
-    SettingsStore().WriteSetting(SettingsRoot::LocalMachine, programSubkey(QStringLiteral("War3")),
-                                 QStringLiteral("ClientPath"), game + QStringLiteral("/War3.exe"));
+    ProgramSettings().setLaunchPath(launchTargets()[0], game + QStringLiteral("/War3.exe"));
 
     QDir::setCurrent(work.path());
     if (!writeCatalogue(QStringLiteral("ZarnREZ.dat")) || !writeFolder(folder)) {

@@ -1,8 +1,6 @@
 #include "catalogue/MapCatalogue.h"
 
-#include "settings/DownloadFolders.h"
-#include "settings/SettingsKeys.h"
-#include "settings/SettingsStore.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFile>
 #include <QStringConverter>
@@ -85,14 +83,7 @@ bool MapCatalogue::LoadCategory(int category)
 
 QString MapCatalogue::downloadFolder(int category)
 {
-    SettingsStore settings;
-    if (category == ToolsCategory)
-        return settings.ReadSetting(SettingsRoot::LocalMachine, programSubkey(toolsSubkey()),
-                                    clientPathValue());
-    const QString game = settings.ReadSetting(
-        SettingsRoot::LocalMachine, programSubkey(QStringLiteral("War3")), clientPathValue());
-    // The same folder the download job puts maps in.
-    return game.isEmpty() ? QString() : mapsFolderFor(game);
+    return ProgramSettings().downloadFolder(category == ToolsCategory);
 }
 
 void MapCatalogue::MarkDownloaded()

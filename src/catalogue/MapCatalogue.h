@@ -43,7 +43,6 @@ public:
     const MapRecordList& records() const { return list_; }
     // The page view marks an entry after its download succeeded.
     MapRecordList& records() { return list_; }
-    int loadedCategory() const { return category_; }
 
 private:
     MyAdoConn conn_;

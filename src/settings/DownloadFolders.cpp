@@ -15,11 +15,4 @@ QString downloadFolderLabel(int index)
     return labels[static_cast<std::size_t>(index)];
 }
 
-QString mapsFolderFor(const QString& war3Path)
-{
-    const qsizetype slash = war3Path.lastIndexOf(u'/');
-    const QString gameFolder = slash < 0 ? QString() : war3Path.left(slash);
-    return gameFolder + QStringLiteral("/Maps/NaloBox");
-}
-
 } // namespace verdane

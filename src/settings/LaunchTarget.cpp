@@ -1,13 +1,6 @@
 #include "settings/LaunchTarget.h"
 
-#include "settings/SettingsStore.h"
-
 namespace verdane {
-
-QString LaunchTarget::settingsKey() const
-{
-    return programSubkey(subkey);
-}
 
 bool LaunchTarget::isUsablePath(const QString& path) const
 {
@@ -17,34 +10,24 @@ bool LaunchTarget::isUsablePath(const QString& path) const
 const std::array<LaunchTarget, launchTargetCount>& launchTargets()
 {
     static const std::array<LaunchTarget, launchTargetCount> table{{
-        {0, QStringLiteral("War3冰封王座"), QStringLiteral("War3.exe"), QStringLiteral("War3"),
-         1043, 3000, QStringLiteral("冰封王座 (War3.exe)|War3.exe|All Files (*.*)|*.*||"),
+        {0, QStringLiteral("War3冰封王座"), QStringLiteral("War3.exe"), 1043, 3000,
+         QStringLiteral("冰封王座 (War3.exe)|War3.exe|All Files (*.*)|*.*||"),
          QStringLiteral("请手动设置路径 War3.exe")},
-        {1, QStringLiteral("VS对战平台"), QStringLiteral("VSClient.exe"), QStringLiteral("VS"),
-         1044, 3002, QStringLiteral("VS对战平台 (VSClient.exe)|VSClient.exe|All Files (*.*)|*.*||"),
+        {1, QStringLiteral("VS对战平台"), QStringLiteral("VSClient.exe"), 1044, 3002,
+         QStringLiteral("VS对战平台 (VSClient.exe)|VSClient.exe|All Files (*.*)|*.*||"),
          QStringLiteral("请手动设置路径 VSClient.exe")},
-        {2, QStringLiteral("浩方对战平台"), QStringLiteral("GameClient.exe"), QStringLiteral("HF"),
-         1045, 3001,
+        {2, QStringLiteral("浩方对战平台"), QStringLiteral("GameClient.exe"), 1045, 3001,
          QStringLiteral("浩方对战平台 (GameClient.exe)|GameClient.exe|All Files (*.*)|*.*||"),
          QStringLiteral("请手动设置路径 GameClient.exe")},
-        {3, QStringLiteral("AA对战平台"), QStringLiteral("AAClientOriginal.exe"),
-         QStringLiteral("QQ"), 1046, 3003,
+        {3, QStringLiteral("AA对战平台"), QStringLiteral("AAClientOriginal.exe"), 1046, 3003,
          QStringLiteral(
              "AA对战平台 (AAClientOriginal.exe)|AAClientOriginal.exe|All Files (*.*)|*.*||"),
          QStringLiteral("请手动设置路径 AAClientOriginal.exe")},
-        {4, QStringLiteral("掌门人对战平台"), QStringLiteral("ZmrClient.exe"),
-         QStringLiteral("Zmr"), 1047, 3004,
+        {4, QStringLiteral("掌门人对战平台"), QStringLiteral("ZmrClient.exe"), 1047, 3004,
          QStringLiteral("掌门人对战平台 (ZmrClient.exe)|ZmrClient.exe|All Files (*.*)|*.*||"),
          QStringLiteral("请手动设置路径 ZmrClient.exe")},
     }};
     return table;
-}
-
-const LaunchTarget* launchTargetAt(int index)
-{
-    if (index < 0 || index >= launchTargetCount)
-        return nullptr;
-    return &launchTargets()[static_cast<std::size_t>(index)];
 }
 
 const LaunchTarget* launchTargetForButton(int buttonId)

@@ -13,8 +13,6 @@ struct LaunchTarget {
     QString displayName;
     // The file name a stored path must contain, and the file the search looks for.
     QString executableName;
-    // Subkey of the program key whose ClientPath holds the full path.
-    QString subkey;
     // Item of the path settings dialog: 1043 + index.
     int settingsItemId;
     // Button of the main window; the buttons do not follow the table order.
@@ -23,8 +21,6 @@ struct LaunchTarget {
     QString fileFilter;
     QString fileDialogTitle;
 
-    // The full settings key, e.g. "Software\NaloSoft\Verdane\War3".
-    QString settingsKey() const;
     // A stored path is usable when it holds the executable name anywhere,
     // letter case included (war3.exe is not War3.exe).
     bool isUsablePath(const QString& path) const;
@@ -36,8 +32,6 @@ inline constexpr int firstSettingsItemId = 1043;
 
 // The table in index order.
 const std::array<LaunchTarget, launchTargetCount>& launchTargets();
-// nullptr outside 0..4.
-const LaunchTarget* launchTargetAt(int index);
 // nullptr for any id but the five launch buttons.
 const LaunchTarget* launchTargetForButton(int buttonId);
 

@@ -2,8 +2,7 @@
 
 #include "common/Cp936.h"
 #include "log/LogCategories.h"
-#include "settings/LaunchTarget.h"
-#include "settings/SettingsKeys.h"
+#include "settings/ProgramSettings.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -92,10 +91,9 @@ FileIdentity identityOf(const QString& path)
 // The settings this program keeps in the user's file, as QSettings names them.
 QStringList programSettingNames()
 {
-    QStringList names{currentVersionValue(), updateValue(), updateTypeValue(),
-                      toolsSubkey() + u'/' + clientPathValue()};
-    for (const LaunchTarget& target : launchTargets())
-        names.append(target.subkey + u'/' + clientPathValue());
+    QStringList names;
+    for (const auto& [key, valueName] : ProgramSettings::carriedValues())
+        names.append(settingName(key, valueName).value_or(QString()));
     return names;
 }
 

@@ -1,17 +1,13 @@
 #include "settings/WineRunnerSetting.h"
 
-#include "settings/SettingsKeys.h"
-#include "settings/SettingsStore.h"
+#include "settings/ProgramSettings.h"
 #include "wine/FindWineRunner.h"
 
 namespace verdane {
 
 WineRunner WineRunnerForPrefix(const QString& prefix)
 {
-    SettingsStore store;
-    return FindWineRunner(prefix,
-                          store.ReadSetting(SettingsRoot::LocalMachine, programSubkey(wineSubkey()),
-                                            wineCommandValue()));
+    return FindWineRunner(prefix, ProgramSettings().wineCommand());
 }
 
 } // namespace verdane

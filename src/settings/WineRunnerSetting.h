@@ -7,7 +7,7 @@
 namespace verdane {
 
 // The Wine that runs the programs of a prefix, with the stored override
-// (Software\NaloSoft\Verdane\Wine, value Command; empty: chosen automatically).
+// (ProgramSettings::wineCommand; empty: chosen automatically).
 // The real shell uses it once the application has installed it.
 WineRunner WineRunnerForPrefix(const QString& prefix);
 

@@ -9,7 +9,7 @@
 #include "download/DownloadJob.h"
 #include "download/ui/CLoadDown.h"
 #include "log/LogHandler.h"
-#include "settings/SettingsStore.h"
+#include "settings/ProgramSettings.h"
 #include "settings/ui/Launcher.h"
 #include "settings/ui/PathSetting.h"
 #include "ui/CAboutDlg.h"
@@ -398,15 +398,11 @@ void CVerdaneDlg::OnDownloadButton(int row)
 
 void CVerdaneDlg::StartDownload()
 {
-    SettingsStore settings;
-    const QString gamePath =
-        settings.ReadSetting(SettingsRoot::LocalMachine, programSubkey(QStringLiteral("War3")),
-                             QStringLiteral("ClientPath"));
+    ProgramSettings settings;
+    const QString gamePath = settings.gamePath();
     const int category = pageView_->category();
     if (category == MapCatalogue::ToolsCategory) {
-        const QString tools =
-            settings.ReadSetting(SettingsRoot::LocalMachine, programSubkey(QStringLiteral("Tools")),
-                                 QStringLiteral("ClientPath"));
+        const QString tools = settings.toolsFolder();
         if (tools.isEmpty()) {
             showNotice(QStringLiteral("请先设置 工具下载地址！"), this);
             openPathSettings();

@@ -1,5 +1,4 @@
 #include "settings/SettingsStore.h"
-#include "settings/SettingsKeys.h"
 
 #include "common/Cp936.h"
 #include "support/Files.h"
@@ -24,13 +23,14 @@ namespace {
 using namespace Qt::StringLiterals;
 
 const QString war3 = programSubkey(u"War3"_s);
+const QString clientPath = u"ClientPath"_s;
 
-QString read(const QString& key, const QString& name = clientPathValue())
+QString read(const QString& key, const QString& name = clientPath)
 {
     return SettingsStore().ReadSetting(SettingsRoot::LocalMachine, key, name);
 }
 
-bool write(const QString& key, const QString& text, const QString& name = clientPathValue())
+bool write(const QString& key, const QString& text, const QString& name = clientPath)
 {
     return SettingsStore().WriteSetting(SettingsRoot::LocalMachine, key, name, text);
 }
@@ -44,7 +44,7 @@ TEST_F(SettingsStoreTest, KeyPathsMapOntoGroupsAndTopLevelValuesAndNothingElse)
 {
     QDir(config.userDir()).removeRecursively(); // not even ~/.config
     EXPECT_EQ(read(war3), QString());
-    ASSERT_TRUE(write(war3, u"/g/War3.exe"_s) && write(programKey(), u"full"_s, updateTypeValue()));
+    ASSERT_TRUE(write(war3, u"/g/War3.exe"_s) && write(programKey(), u"full"_s, u"UpdateType"_s));
     for (const QString& key : {u"Software\\Other\\War3"_s, u"Software\\NaloSoft"_s, u"War3"_s})
         EXPECT_FALSE(write(key, u"/y"_s) || !read(key).isEmpty()) << key.toStdString();
     EXPECT_FALSE(write(war3, u"/y"_s, u"Client/Path"_s));
@@ -91,16 +91,14 @@ TEST_F(SettingsStoreTest, ValuesThatAreNoTextAndGarbageFilesReadAsNotSetUntilThe
             EXPECT_EQ(read(war3), *expected) << content.toStdString();
         }
         SettingsStore store;
-        EXPECT_TRUE(
-            store.WriteSetting(SettingsRoot::LocalMachine, war3, clientPathValue(), u"/g"_s));
+        EXPECT_TRUE(store.WriteSetting(SettingsRoot::LocalMachine, war3, clientPath, u"/g"_s));
         EXPECT_EQ(read(war3), u"/g"_s);
         const QString kept = store.KeptUnreadableFile();
         EXPECT_EQ(test::readFile(kept), unreadable ? content : QByteArray());
         EXPECT_EQ(kept.startsWith(config.userFile() + u".unreadable-"_s), unreadable);
         EXPECT_EQ(QSettings(config.userFile(), QSettings::IniFormat).allKeys(), keys);
         // Once clean, the file is written over as usual.
-        EXPECT_TRUE(
-            store.WriteSetting(SettingsRoot::LocalMachine, war3, clientPathValue(), u"/h"_s));
+        EXPECT_TRUE(store.WriteSetting(SettingsRoot::LocalMachine, war3, clientPath, u"/h"_s));
         EXPECT_TRUE(store.KeptUnreadableFile().isEmpty());
         EXPECT_EQ(QDir(config.userDir() + u"/NaloSoft"_s).entryList(QDir::Files).size(),
                   unreadable ? 2 : 1);
@@ -113,8 +111,7 @@ TEST_F(SettingsStoreTest, MachineWideValuesAreDefaultsTheUserFileOverrides)
     config.writeSystemFile(machine);
     EXPECT_EQ(read(war3), u"/opt/w3/War3.exe"_s);
     ASSERT_TRUE(write(war3, u"/home/u/w3/War3.exe"_s));
-    EXPECT_EQ(read(war3) + read(programKey(), currentVersionValue()),
-              u"/home/u/w3/War3.exe1.0.0"_s);
+    EXPECT_EQ(read(war3) + read(programKey(), u"Curr_Version"_s), u"/home/u/w3/War3.exe1.0.0"_s);
     EXPECT_EQ(test::readFile(config.systemFile()), machine);
     ASSERT_TRUE(QFile::remove(config.userFile()) && QDir().mkpath(config.userFile()));
     EXPECT_FALSE(write(war3, u"/g/War3.exe"_s)) << "the settings file is a folder";
@@ -134,7 +131,7 @@ TEST_F(SettingsStoreTest, ReadersOnOtherThreadsNeverSeeTornRefusedOrLostValues)
         readers.emplace_back([&] {
             for (SettingsStore store; !done;) {
                 const QString path =
-                    store.ReadSetting(SettingsRoot::LocalMachine, war3, clientPathValue());
+                    store.ReadSetting(SettingsRoot::LocalMachine, war3, clientPath);
                 bad += path != values[0] && path != values[1];
             }
         });

@@ -1,6 +1,5 @@
 #include "support/StoredSettings.h"
 
-#include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 
 #include <QFile>
@@ -16,13 +15,13 @@ namespace verdane::test {
 QString storedPath(const QString& subkey)
 {
     return SettingsStore().ReadSetting(SettingsRoot::LocalMachine, programSubkey(subkey),
-                                       clientPathValue());
+                                       QStringLiteral("ClientPath"));
 }
 
 bool storePath(const QString& subkey, const QString& path)
 {
     return SettingsStore().WriteSetting(SettingsRoot::LocalMachine, programSubkey(subkey),
-                                        clientPathValue(), path);
+                                        QStringLiteral("ClientPath"), path);
 }
 
 ReadOnlyFolder::ReadOnlyFolder(const QString& path)

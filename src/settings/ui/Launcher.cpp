@@ -4,7 +4,7 @@
 #include "common/Shell.h"
 #include "log/LogCategories.h"
 #include "settings/LaunchTarget.h"
-#include "settings/SettingsKeys.h"
+#include "settings/ProgramSettings.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/SettingsNotices.h"
 
@@ -18,9 +18,8 @@ void Launcher::StartTarget(QWidget* owner, int buttonId)
     if (target == nullptr)
         return;
 
-    SettingsStore store;
-    const QString key = target->settingsKey();
-    const QString stored = store.ReadSetting(SettingsRoot::LocalMachine, key, clientPathValue());
+    ProgramSettings settings;
+    const QString stored = settings.launchPath(*target);
     if (target->isUsablePath(stored)) {
         shell().openProgram(stored);
         return;
@@ -48,8 +47,8 @@ void Launcher::StartTarget(QWidget* owner, int buttonId)
         return;
     }
     QString path;
-    if (store.WriteSetting(SettingsRoot::LocalMachine, key, clientPathValue(), chosen))
-        path = store.ReadSetting(SettingsRoot::LocalMachine, key, clientPathValue());
+    if (settings.setLaunchPath(*target, chosen))
+        path = settings.launchPath(*target);
     shell().openProgram(path.isEmpty() ? chosen : path);
 }
 

@@ -5,7 +5,7 @@
 #include "search/ui/CSearchPlat.h"
 #include "settings/DownloadFolders.h"
 #include "settings/LaunchTarget.h"
-#include "settings/SettingsKeys.h"
+#include "settings/ProgramSettings.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/SettingsNotices.h"
 #include "ui/widgets/DialogUnits.h"
@@ -23,7 +23,6 @@ namespace verdane {
 
 namespace {
 
-constexpr SettingsRoot Root = SettingsRoot::LocalMachine;
 constexpr int MapsItem = static_cast<int>(DownloadFolder::Maps);
 constexpr int ToolsItem = static_cast<int>(DownloadFolder::Tools);
 constexpr unsigned int SmallButtonImage = 1054;
@@ -33,14 +32,9 @@ constexpr int LeftFramesRight = 175;
 constexpr int RightFramesRight = 495;
 constexpr int TextMargin = 4;
 
-QString targetKey(int index)
+const LaunchTarget& targetAt(int index)
 {
-    return launchTargets()[static_cast<std::size_t>(index)].settingsKey();
-}
-
-QString toolsKey()
-{
-    return programSubkey(toolsSubkey());
+    return launchTargets()[static_cast<std::size_t>(index)];
 }
 
 // The name the file system gives the file at this path, or empty when there is
@@ -191,9 +185,9 @@ void PathSetting::OnInitDialog()
     for (CSkinGroupStatic* item : pathItems_)
         item->update();
 
-    SettingsStore store;
-    executablePath_->setText(store.ReadSetting(Root, targetKey(0), clientPathValue()));
-    downloadPath_->setText(StoredMapsFolder());
+    ProgramSettings settings;
+    executablePath_->setText(settings.launchPath(targetAt(0)));
+    downloadPath_->setText(settings.mapsFolder());
     browseFolder_->setEnabled(false);
 
     for (CSkinButton* button : {search_, browseExecutable_, browseFolder_})
@@ -224,19 +218,13 @@ bool PathSetting::ToolsSelected() const
     return !pathItems_[MapsItem]->selected && pathItems_[ToolsItem]->selected;
 }
 
-QString PathSetting::StoredMapsFolder() const
-{
-    const QString war3 = SettingsStore().ReadSetting(Root, targetKey(0), clientPathValue());
-    return war3.isEmpty() ? QString() : mapsFolderFor(war3);
-}
-
 void PathSetting::OnSelectTarget(int index)
 {
-    SettingsStore store;
+    ProgramSettings settings;
     const QString text = executablePath_->text();
     const int current = SelectedTarget();
     // Also for the item already selected: the box must hold what is stored.
-    if (current >= 0 && store.ReadSetting(Root, targetKey(current), clientPathValue()) != text) {
+    if (current >= 0 && settings.launchPath(targetAt(current)) != text) {
         showNotice(QStringLiteral("请你先点击“应用”按钮来保存上个修改的地址！"), this);
         return;
     }
@@ -244,7 +232,7 @@ void PathSetting::OnSelectTarget(int index)
         targetItems_[i]->selected = static_cast<int>(i) == index;
         targetItems_[i]->update();
     }
-    executablePath_->setText(store.ReadSetting(Root, targetKey(index), clientPathValue()));
+    executablePath_->setText(settings.launchPath(targetAt(index)));
 }
 
 void PathSetting::OnSelectPathItem(int folder)
@@ -257,14 +245,14 @@ void PathSetting::OnSelectPathItem(int folder)
         pathItems_[i]->update();
     }
     if (folder == MapsItem)
-        downloadPath_->setText(StoredMapsFolder());
+        downloadPath_->setText(ProgramSettings().mapsFolder());
     else
-        downloadPath_->setText(SettingsStore().ReadSetting(Root, toolsKey(), clientPathValue()));
+        downloadPath_->setText(ProgramSettings().toolsFolder());
 }
 
 void PathSetting::OnApply()
 {
-    SettingsStore store;
+    ProgramSettings settings;
     const QString path = executablePath_->text();
     const int target = SelectedTarget();
     // A value that would not read back is refused before anything is written:
@@ -277,19 +265,18 @@ void PathSetting::OnApply()
     bool saved = true;
     QString kept;
     if (target >= 0) {
-        saved = store.WriteSetting(Root, targetKey(target), clientPathValue(), path);
-        kept = store.KeptUnreadableFile();
+        saved = settings.setLaunchPath(targetAt(target), path);
+        kept = settings.keptUnreadableFile();
         // The maps folder follows the game path as stored; without a "/" (also
         // when empty) the path gives the bare "/Maps/NaloBox".
         if (saved && target == 0 && MapsSelected())
-            downloadPath_->setText(mapsFolderFor(path));
+            downloadPath_->setText(ProgramSettings::mapsFolderFor(path));
     }
     // The maps folder is derived, never stored.
     if (ToolsSelected()) {
-        saved =
-            store.WriteSetting(Root, toolsKey(), clientPathValue(), downloadPath_->text()) && saved;
+        saved = settings.setToolsFolder(downloadPath_->text()) && saved;
         if (kept.isEmpty())
-            kept = store.KeptUnreadableFile();
+            kept = settings.keptUnreadableFile();
     }
     // A write that did not reach the file is no success: the boxes keep the
     // texts so that the user can try again or cancel.
@@ -305,14 +292,13 @@ void PathSetting::OnConfirm()
     // Only the selected target and the tools folder can hold an unsaved change:
     // the executable box only ever shows the selected target's path, and
     // switching targets needs that saved first.
-    SettingsStore store;
+    ProgramSettings settings;
     bool unsaved = false;
     const int target = SelectedTarget();
     if (target >= 0)
-        unsaved = store.ReadSetting(Root, targetKey(target), clientPathValue()) !=
-                  executablePath_->text();
+        unsaved = settings.launchPath(targetAt(target)) != executablePath_->text();
     if (!unsaved && ToolsSelected())
-        unsaved = store.ReadSetting(Root, toolsKey(), clientPathValue()) != downloadPath_->text();
+        unsaved = settings.toolsFolder() != downloadPath_->text();
     if (unsaved) {
         showNotice(QStringLiteral("请你先点击“应用”按钮来保存地址，在关闭！"), this);
         return;
@@ -333,8 +319,7 @@ void PathSetting::OnBrowseExecutable()
         return;
     // Nothing is stored here; "应用" does that.
     const int target = SelectedTarget();
-    if (target >= 0 &&
-        foundFileName(chosen) == launchTargets()[static_cast<std::size_t>(target)].executableName) {
+    if (target >= 0 && foundFileName(chosen) == targetAt(target).executableName) {
         executablePath_->setText(chosen);
         return;
     }
@@ -359,8 +344,7 @@ void PathSetting::OnSearch()
 {
     const int target = SelectedTarget();
     CSearchPlat search(searchRoots_ ? *searchRoots_ : ListFixedDrives());
-    search.SetExecutableName(
-        target >= 0 ? launchTargets()[static_cast<std::size_t>(target)].executableName : QString());
+    search.SetExecutableName(target >= 0 ? targetAt(target).executableName : QString());
     // Delivered on this thread while the search dialog is still open, which
     // keeps this one from changing its selection meanwhile.
     connect(&search, &CSearchPlat::useFoundPath, this, &PathSetting::OnUseFoundPath);

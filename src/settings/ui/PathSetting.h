@@ -58,8 +58,6 @@ private:
     int SelectedTarget() const;
     bool ToolsSelected() const;
     bool MapsSelected() const;
-    // The maps folder of the stored game path, empty while that path is not set.
-    QString StoredMapsFolder() const;
 
     QFont textFont_;
     QFont titleFont_;

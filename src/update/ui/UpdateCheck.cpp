@@ -4,8 +4,7 @@
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "log/LogCategories.h"
-#include "settings/SettingsKeys.h"
-#include "settings/SettingsStore.h"
+#include "settings/ProgramSettings.h"
 #include "update/GetModuleDir.h"
 #include "update/HttpGetText.h"
 #include "update/VersionDecision.h"
@@ -25,9 +24,8 @@ constexpr quint16 kUpdateServerPort = 80;
 int UpdateCheck::CheckForUpdate(QWidget* mainWindow, std::chrono::milliseconds fetchLimit)
 {
     const QByteArray fetched = HttpGetText(versionFileAddress(), kUpdateServerPort, fetchLimit);
-    SettingsStore store;
-    const QString installed =
-        store.ReadSetting(SettingsRoot::LocalMachine, programKey(), currentVersionValue());
+    ProgramSettings settings;
+    const QString installed = settings.installedVersion();
     const VersionDecision decision = CompareVersionText(installed, fetched);
     if (!decision.hasVersion)
         return NoVersion;
@@ -50,14 +48,12 @@ int UpdateCheck::CheckForUpdate(QWidget* mainWindow, std::chrono::milliseconds f
         showNotice(QStringLiteral("无法记录更新请求，请检查配置文件是否可写。"), mainWindow);
         return Offered;
     };
-    if (!store.WriteSetting(SettingsRoot::LocalMachine, programKey(), updateValue(),
-                            QStringLiteral("1")))
+    if (!settings.requestUpdate())
         return notRecorded();
     // A version file without an update type starts nothing; Update stays written.
     if (!decision.hasUpdateType)
         return Offered;
-    if (!store.WriteSetting(SettingsRoot::LocalMachine, programKey(), updateTypeValue(),
-                            decision.updateType))
+    if (!settings.setUpdateType(decision.updateType))
         return notRecorded();
     shell().openProgram(updater);
     // Queued: at start-up the window closes right after it has appeared, and
