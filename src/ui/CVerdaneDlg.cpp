@@ -10,7 +10,7 @@
 #include "download/ui/CLoadDown.h"
 #include "log/LogHandler.h"
 #include "settings/ProgramSettings.h"
-#include "settings/ui/Launcher.h"
+#include "settings/Launcher.h"
 #include "settings/ui/PathSetting.h"
 #include "ui/CAboutDlg.h"
 #include "ui/skin/Bitmaps.h"

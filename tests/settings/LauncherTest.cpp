@@ -1,5 +1,5 @@
-#include "settings/ui/Launcher.h"
-#include "settings/ui/SettingsNotices.h"
+#include "settings/Launcher.h"
+#include "settings/SettingsNotices.h"
 
 #include "common/Cp936.h"
 

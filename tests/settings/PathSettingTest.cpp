@@ -1,5 +1,5 @@
 #include "settings/ui/PathSetting.h"
-#include "settings/ui/SettingsNotices.h"
+#include "settings/SettingsNotices.h"
 
 #include "support/FakePrompt.h"
 #include "support/Files.h"

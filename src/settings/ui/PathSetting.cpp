@@ -7,7 +7,7 @@
 #include "settings/LaunchTarget.h"
 #include "settings/ProgramSettings.h"
 #include "settings/SettingsStore.h"
-#include "settings/ui/SettingsNotices.h"
+#include "settings/SettingsNotices.h"
 #include "ui/widgets/DialogUnits.h"
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinButton.h"

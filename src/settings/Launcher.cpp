@@ -1,18 +1,16 @@
-#include "settings/ui/Launcher.h"
+#include "settings/Launcher.h"
 
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "log/LogCategories.h"
 #include "settings/LaunchTarget.h"
 #include "settings/ProgramSettings.h"
+#include "settings/SettingsNotices.h"
 #include "settings/SettingsStore.h"
-#include "settings/ui/SettingsNotices.h"
-
-#include <QWidget>
 
 namespace verdane {
 
-void Launcher::StartTarget(QWidget* owner, int buttonId)
+void Launcher::StartTarget(QObject* owner, int buttonId)
 {
     const LaunchTarget* target = launchTargetForButton(buttonId);
     if (target == nullptr)
