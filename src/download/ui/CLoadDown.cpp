@@ -1,6 +1,7 @@
 #include "download/ui/CLoadDown.h"
 
 #include "common/ContentServer.h"
+#include "common/ControlIds.h"
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "download/HttpDownload.h"
@@ -20,28 +21,28 @@ CLoadDown::CLoadDown(QWidget* parent)
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::CustomizeWindowHint)
     , progress_(new CSkinProgressCtrl(this))
 {
-    setObjectName(QStringLiteral("154"));
+    setObjectName(controlName(ControlId::DownloadDialog));
     setWindowTitle(QStringLiteral("资源下载"));
     setFixedSize(dluRect8pt(0, 0, 304, 89).size());
 
-    progress_->setObjectName(QStringLiteral("1034"));
+    progress_->setObjectName(controlName(ControlId::Progress));
     progress_->setGeometry(dluRect8pt(20, 9, 267, 24));
     progress_->SetRange(0, progress_->contentsRect().width());
     progress_->SetPos(0);
 
     auto* status = new QLabel(this);
-    status->setObjectName(QStringLiteral("1036"));
+    status->setObjectName(controlName(ControlId::Status));
     status->setGeometry(dluRect8pt(25, 39, 124, 19));
 
     auto* warning = new QLabel(QStringLiteral("未下载完成请勿关闭窗口"), this);
-    warning->setObjectName(QStringLiteral("1037"));
+    warning->setObjectName(controlName(ControlId::Warning));
     warning->setGeometry(dluRect8pt(191, 60, 106, 10));
     QPalette red = warning->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     warning->setPalette(red);
 
     auto* link = new ClickLabel(QStringLiteral("NaloZarn专区：") + gameSectionAddress(), this);
-    link->setObjectName(QStringLiteral("1035"));
+    link->setObjectName(controlName(ControlId::SectionLink));
     link->setGeometry(dluRect8pt(174, 74, 123, 8));
     link->setCursor(linkCursor());
     connect(link, &ClickLabel::clicked, this, [] { shell().openWebPage(gameSectionAddress()); });

@@ -1,5 +1,6 @@
 #include "search/ui/CSearchPlat.h"
 
+#include "common/ControlIds.h"
 #include "common/Prompt.h"
 #include "log/LogCategories.h"
 #include "search/FixedDrives.h"
@@ -37,7 +38,7 @@ CSearchPlat::CSearchPlat(const QStringList& roots, QWidget* parent)
     , framePen_(QColor(209, 208, 190), 1, Qt::SolidLine)
     , scan_(std::make_shared<DriveScan>())
 {
-    setObjectName(QStringLiteral("1058"));
+    setObjectName(controlName(ControlId::SearchDialog));
     setWindowTitle(QStringLiteral("搜索游戏程序"));
     setFont(
         QFont(QStringList{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("sans-serif")}, 8));
@@ -46,24 +47,24 @@ CSearchPlat::CSearchPlat(const QStringList& roots, QWidget* parent)
 
     const auto makeButton = [this](int id, const char* text, QRect rect) {
         auto* button = new CSkinButton(this);
-        button->setObjectName(QString::number(id));
+        button->setObjectName(controlName(id));
         button->setText(QString::fromUtf8(text));
         button->setGeometry(rect);
         return button;
     };
-    exit_ = makeButton(2, "退出", dluRect8pt(262, 129, 50, 14));
-    stop_ = makeButton(1060, "停止", dluRect8pt(201, 129, 50, 14));
-    start_ = makeButton(1061, "开始", dluRect8pt(140, 129, 50, 14));
+    exit_ = makeButton(ControlId::Cancel, "退出", dluRect8pt(262, 129, 50, 14));
+    stop_ = makeButton(ControlId::Stop, "停止", dluRect8pt(201, 129, 50, 14));
+    start_ = makeButton(ControlId::Start, "开始", dluRect8pt(140, 129, 50, 14));
 
     drives_ = new QComboBox(this);
-    drives_->setObjectName(QStringLiteral("1059"));
+    drives_->setObjectName(controlName(ControlId::Drives));
     drives_->setEditable(true);
     drives_->setInsertPolicy(QComboBox::NoInsert);
     const QRect boxRect = dluRect8pt(69, 67, 107, 55);
     drives_->setGeometry(boxRect.x(), boxRect.y(), boxRect.width(), drives_->sizeHint().height());
 
     position_ = new QLabel(this);
-    position_->setObjectName(QStringLiteral("1062"));
+    position_->setObjectName(controlName(ControlId::Position));
     position_->setTextFormat(Qt::PlainText);
     position_->setWordWrap(true);
     position_->setAlignment(Qt::AlignLeft | Qt::AlignTop);

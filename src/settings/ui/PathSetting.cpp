@@ -1,5 +1,6 @@
 #include "settings/ui/PathSetting.h"
 
+#include "common/ControlIds.h"
 #include "common/Prompt.h"
 #include "search/FixedDrives.h"
 #include "search/ui/CSearchPlat.h"
@@ -90,7 +91,7 @@ PathSetting::PathSetting(QWidget* parent)
     , titleFont_(QStringList{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("sans-serif")})
     , framePen_(Qt::black, 1, Qt::SolidLine)
 {
-    setObjectName(QStringLiteral("153"));
+    setObjectName(controlName(ControlId::PathSettingsDialog));
     setWindowTitle(QStringLiteral("对战平台及游戏设置"));
     setFont(
         QFont(QStringList{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("sans-serif")}, 8));
@@ -101,38 +102,38 @@ PathSetting::PathSetting(QWidget* parent)
     // The controls of the template, in its order (which is also the tab order).
     const auto makeButton = [this](int id, const QString& text, QRect rect) {
         auto* button = new CSkinButton(this);
-        button->setObjectName(QString::number(id));
+        button->setObjectName(controlName(id));
         button->setText(text);
         button->setGeometry(rect);
         return button;
     };
-    apply_ = makeButton(1, QStringLiteral("应用"), dluRect8pt(286, 183, 50, 14));
-    cancel_ = makeButton(2, QStringLiteral("取消"), dluRect8pt(229, 183, 50, 14));
-    confirm_ = makeButton(1039, QStringLiteral("确定"), dluRect8pt(178, 183, 45, 14));
-    browseExecutable_ = makeButton(1052, QStringLiteral("浏览"), dluRect8pt(254, 76, 26, 15));
-    search_ = makeButton(1050, QStringLiteral("搜索"), dluRect8pt(291, 76, 26, 15));
-    browseFolder_ = makeButton(1053, QStringLiteral("浏览"), dluRect8pt(291, 157, 26, 15));
+    apply_ = makeButton(ControlId::Ok, QStringLiteral("应用"), dluRect8pt(286, 183, 50, 14));
+    cancel_ = makeButton(ControlId::Cancel, QStringLiteral("取消"), dluRect8pt(229, 183, 50, 14));
+    confirm_ = makeButton(ControlId::Confirm, QStringLiteral("确定"), dluRect8pt(178, 183, 45, 14));
+    browseExecutable_ = makeButton(ControlId::BrowseExecutable, QStringLiteral("浏览"), dluRect8pt(254, 76, 26, 15));
+    search_ = makeButton(ControlId::Search, QStringLiteral("搜索"), dluRect8pt(291, 76, 26, 15));
+    browseFolder_ = makeButton(ControlId::BrowseFolder, QStringLiteral("浏览"), dluRect8pt(291, 157, 26, 15));
 
     const auto makeEdit = [this](int id, QRect rect) {
         auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::number(id));
+        edit->setObjectName(controlName(id));
         edit->setGeometry(rect);
         return edit;
     };
-    executablePath_ = makeEdit(1056, dluRect8pt(141, 53, 178, 15));
-    downloadPath_ = makeEdit(1057, dluRect8pt(141, 137, 178, 15));
+    executablePath_ = makeEdit(ControlId::ExecutablePath, dluRect8pt(141, 53, 178, 15));
+    downloadPath_ = makeEdit(ControlId::DownloadPath, dluRect8pt(141, 137, 178, 15));
 
     // The items on the left, in client pixels: the five targets, then the two folders.
     const auto makeItem = [this](int id, const QString& text, QRect rect) {
         auto* item = new CSkinGroupStatic(text, this);
-        item->setObjectName(QString::number(id));
+        item->setObjectName(controlName(id));
         item->setGeometry(rect);
         item->setCursor(linkCursor());
         return item;
     };
     for (const LaunchTarget& target : launchTargets()) {
         const int bottom = 56 + 24 * target.index;
-        CSkinGroupStatic* item = makeItem(target.settingsItemId, target.displayName,
+        CSkinGroupStatic* item = makeItem(ControlId::FirstTargetItem + target.index, target.displayName,
                                           pixelRect(29, bottom - 13, 144, bottom));
         targetItems_[static_cast<std::size_t>(target.index)] = item;
         connect(item, &CSkinGroupStatic::clicked, this,
@@ -141,7 +142,7 @@ PathSetting::PathSetting(QWidget* parent)
     for (int folder : {MapsItem, ToolsItem}) {
         const int top = 190 + 24 * folder;
         CSkinGroupStatic* item =
-            makeItem(firstSettingsItemId + launchTargetCount + folder, downloadFolderLabel(folder),
+            makeItem(ControlId::MapsFolderItem + folder, downloadFolderLabel(folder),
                      pixelRect(29, top, 144, top + 13));
         pathItems_[static_cast<std::size_t>(folder)] = item;
         connect(item, &CSkinGroupStatic::clicked, this,
