@@ -1,6 +1,6 @@
 #include "download/DownloadFileName.h"
 
-#include "update/SplitText.h"
+#include "common/SplitText.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,12 +1,12 @@
 #include "update/ui/UpdateCheck.h"
 
 #include "common/ContentServer.h"
+#include "common/GetModuleDir.h"
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "log/LogCategories.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
-#include "update/GetModuleDir.h"
 #include "update/HttpGetText.h"
 #include "update/VersionDecision.h"
 
