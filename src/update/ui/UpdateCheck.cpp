@@ -63,7 +63,7 @@ int UpdateCheck::CheckForUpdate(QWidget* mainWindow, std::chrono::milliseconds f
     // Queued: at start-up the window closes right after it has appeared, and
     // from the link the handler returns first, like a posted close.
     if (mainWindow != nullptr)
-        QMetaObject::invokeMethod(mainWindow, "close", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(mainWindow, &QWidget::close, Qt::QueuedConnection);
     return Offered;
 }
 
