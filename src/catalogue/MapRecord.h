@@ -19,9 +19,8 @@ struct MapRecord {
     // The entry's file lies in its download folder.
     bool Downloaded = false;
 
-    // The name the entry's file has on disk: the last "/" piece of Down_Link, the
-    // same rule the download job uses (a trailing "/" names the folder before it;
-    // a link without "/" is taken whole). A view into Down_Link.
+    // The name the entry's file has on disk: LastLinkPiece of Down_Link, as the
+    // download job names it. A view into Down_Link.
     QStringView fileName() const;
 };
 

@@ -48,13 +48,6 @@ void MapRecordList::restartPendingTexts()
         pending.offset = -1;
 }
 
-void MapRecordList::clear()
-{
-    records_ = QList<MapRecord>();
-    pending_.clear();
-    texts_ = QByteArray();
-}
-
 void MapRecordList::truncate(qsizetype count)
 {
     records_.resize(qMin(count, records_.size()));

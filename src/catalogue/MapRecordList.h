@@ -40,7 +40,6 @@ public:
     void setPendingTexts(qsizetype index, const std::array<QByteArrayView, 4>& texts);
     // Forgets the texts not decoded yet, before a loader sets every record's anew.
     void restartPendingTexts();
-    void clear();
     // Keeps the first count records.
     void truncate(qsizetype count);
     void swap(MapRecordList& other) noexcept;

@@ -1,9 +1,8 @@
 #include "download/DownloadFileName.h"
 
-#include "update/SplitText.h"
+#include "common/LastLinkPiece.h"
 
 #include <QFile>
-#include <QStringList>
 
 namespace verdane {
 
@@ -21,11 +20,7 @@ bool isControl(QChar character)
 
 QString DownloadFileName(const QString& link)
 {
-    QStringList pieces;
-    SplitText(link, u'/', pieces);
-    if (pieces.isEmpty())
-        return {};
-    const QString name = pieces.last();
+    const QString name = LastLinkPiece(link).toString();
     // A leading dot covers "." and ".." and hidden files.
     if (name.isEmpty() || name.startsWith(u'.') || name.contains(u'\\'))
         return {};

@@ -303,8 +303,6 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
 {
     failure_ = DownloadFailure::None;
     cause_.clear();
-    httpStatus_ = 0;
-    expected_ = 0;
     received_ = 0;
     resumedFrom_ = 0;
 
@@ -344,6 +342,7 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
     char curlError[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, curlError);
     CURLcode code = CURLE_OK;
+    long httpStatus = 0;
 
     // At most two requests: the rest of a partial, then, if the answer does not
     // fit the partial, the whole body.
@@ -387,7 +386,7 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
 
         code = curl_easy_perform(handle);
-        httpStatus_ = responseStatus(handle);
+        httpStatus = responseStatus(handle);
         // A body of 0 bytes never reached storeBlock.
         if (code == CURLE_OK && !transfer.bodyStarted)
             startBody(transfer);
@@ -420,12 +419,11 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
     // Its thread reads the file: done with before the file is closed.
     transfer.hasher.reset();
     failure_ = transfer.failure;
-    expected_ = transfer.expected;
     received_ = transfer.received;
     resumedFrom_ = transfer.continued ? transfer.offset : 0;
     if (failure_ == DownloadFailure::None)
         return 0;
-    cause_ = transferCause(transfer, code, curlError, httpStatus_, limits_.stallSeconds);
+    cause_ = transferCause(transfer, code, curlError, httpStatus, limits_.stallSeconds);
     // What broke off stays for the next try; a body that cannot be stored or
     // is not the one asked for does not.
     if (failure_ == DownloadFailure::Write || failure_ == DownloadFailure::Checksum)

@@ -64,9 +64,6 @@ public:
     // "Internet连接错误!" or "读文件出错!" for the failures that have their own
     // message, empty for the others.
     QString failureMessage() const;
-    long httpStatus() const { return httpStatus_; }
-    qint64 expectedLength() const { return expected_; } // 0 without Content-Length
-    qint64 receivedLength() const { return received_; } // the partial's bytes included
     // The size of the partial that the last answer continued, else 0.
     qint64 resumedFrom() const { return resumedFrom_; }
 
@@ -76,10 +73,8 @@ private:
     Progress progress_;
     DownloadLimits limits_;
     DownloadFailure failure_ = DownloadFailure::None;
-    QString cause_; // for the log
-    long httpStatus_ = 0;
-    qint64 expected_ = 0;
-    qint64 received_ = 0;
+    QString cause_;       // for the log
+    qint64 received_ = 0; // for the log; the partial's bytes included
     qint64 resumedFrom_ = 0;
 };
 

@@ -1,7 +1,7 @@
 #include "update/VersionDecision.h"
 
 #include "common/Cp936.h"
-#include "update/SplitText.h"
+#include "common/SplitText.h"
 
 #include <QStringList>
 

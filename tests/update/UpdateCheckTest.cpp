@@ -1,6 +1,6 @@
 #include "update/ui/UpdateCheck.h"
 
-#include "update/GetModuleDir.h"
+#include "common/GetModuleDir.h"
 
 #include "support/ContentServerProcess.h"
 #include "support/FakePrompt.h"

@@ -1,4 +1,4 @@
-#include "update/SplitText.h"
+#include "common/SplitText.h"
 #include "update/VersionDecision.h"
 
 #include <gtest/gtest.h>

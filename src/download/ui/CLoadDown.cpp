@@ -57,8 +57,8 @@ int CLoadDown::DownloadFile(const QString& url, const QString& localPath, const 
     limits.cancel = cancel;
     HttpDownload download(
         [this](int percent) {
-            QMetaObject::invokeMethod(this, "showProgress", Qt::QueuedConnection,
-                                      Q_ARG(int, percent));
+            QMetaObject::invokeMethod(
+                this, [this, percent] { showProgress(percent); }, Qt::QueuedConnection);
         },
         limits);
     const int result = download.DownloadFile(url, localPath, sha256);

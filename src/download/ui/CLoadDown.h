@@ -25,9 +25,9 @@ public:
                      const std::atomic<bool>* cancel = nullptr);
 
     CSkinProgressCtrl* progressBar() const { return progress_; }
+    void showProgress(int percent);
 
 public Q_SLOTS:
-    void showProgress(int percent);
     void showCentred();
 
 protected:

@@ -107,7 +107,4 @@ enum Glyph {
 };
 void drawGlyph(QPainter& painter, int glyph, const QRectF& box, const QColor& colour);
 
-// A composed look at the main window, for the artist's eyes only.
-QImage preview();
-
 } // namespace verdane::art

@@ -3,7 +3,6 @@
 // The build runs it; nothing it makes is kept in the repository.
 //
 //   verdane-artgen <output folder>
-//   verdane-artgen --preview <file.png>   a composed look at the main window
 
 #include "Art.h"
 
@@ -99,11 +98,8 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 3 && args.at(1) == QLatin1String("--preview")) {
-        return preview().save(args.at(2), "PNG") ? 0 : 1;
-    }
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: verdane-artgen <output folder> | --preview <file.png>\n");
+        std::fprintf(stderr, "usage: verdane-artgen <output folder>\n");
         return 2;
     }
     return writeAll(QDir(QDir(args.at(1)).absolutePath())) ? 0 : 1;

@@ -44,9 +44,8 @@ bool CSkinButton::pressFocused(const QWidget* window)
     return true;
 }
 
-bool CSkinButton::SetButtonImage(unsigned int resourceId, bool extra)
+bool CSkinButton::SetButtonImage(unsigned int resourceId)
 {
-    Q_UNUSED(extra); // kept for the callers; no image set needs it
     QPixmap strip = loadBitmap(resourceId);
     if (strip.isNull() || strip.width() < kFrames) {
         return false;

@@ -13,7 +13,7 @@ public:
     explicit CSkinButton(QWidget* parent = nullptr);
 
     // The strip is the bitmap resource with this number; returns whether it loaded.
-    bool SetButtonImage(unsigned int resourceId, bool extra = false);
+    bool SetButtonImage(unsigned int resourceId);
 
     // Enter in a window of skin buttons: the focused one is pressed (when it is
     // enabled). False when no skin button has the window's focus.

@@ -1,11 +1,11 @@
 #include "update/ui/UpdateCheck.h"
 
 #include "common/ContentServer.h"
+#include "common/GetModuleDir.h"
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "log/LogCategories.h"
 #include "settings/ProgramSettings.h"
-#include "update/GetModuleDir.h"
 #include "update/HttpGetText.h"
 #include "update/VersionDecision.h"
 
@@ -59,7 +59,7 @@ int UpdateCheck::CheckForUpdate(QWidget* mainWindow, std::chrono::milliseconds f
     // Queued: at start-up the window closes right after it has appeared, and
     // from the link the handler returns first, like a posted close.
     if (mainWindow != nullptr)
-        QMetaObject::invokeMethod(mainWindow, "close", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(mainWindow, &QWidget::close, Qt::QueuedConnection);
     return Offered;
 }
 

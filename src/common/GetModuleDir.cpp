@@ -1,4 +1,4 @@
-#include "update/GetModuleDir.h"
+#include "common/GetModuleDir.h"
 
 #include <QCoreApplication>
 #include <QFile>

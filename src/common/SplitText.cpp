@@ -1,4 +1,4 @@
-#include "update/SplitText.h"
+#include "common/SplitText.h"
 
 namespace verdane {
 
