@@ -9,8 +9,8 @@
 #include "download/DownloadJob.h"
 #include "download/ui/CLoadDown.h"
 #include "log/LogHandler.h"
-#include "settings/ProgramSettings.h"
 #include "settings/Launcher.h"
+#include "settings/ProgramSettings.h"
 #include "settings/ui/PathSetting.h"
 #include "ui/CAboutDlg.h"
 #include "ui/skin/Bitmaps.h"
@@ -19,7 +19,7 @@
 #include "ui/widgets/CWebPanel.h"
 #include "ui/widgets/ClickLabel.h"
 #include "ui/widgets/DialogUnits.h"
-#include "update/ui/UpdateCheck.h"
+#include "update/UpdateCheck.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -126,7 +126,7 @@ void CVerdaneDlg::OnInitDialog()
     createTitleButtons();
     qApp->installEventFilter(this);
     // Runs before the window first shows; an accepted update closes it again.
-    UpdateCheck().CheckForUpdate(this, UpdateCheck::StartupFetchLimit);
+    UpdateCheck([this] { close(); }).CheckForUpdate(this, UpdateCheck::StartupFetchLimit);
 
     background_ = withKeyColourTransparent(loadBitmap(129));
     backBuffer_ = QPixmap(size());
@@ -246,7 +246,7 @@ void CVerdaneDlg::createTemplateControls()
     connect(control<ClickLabel>(HomePageLink), &ClickLabel::clicked, this,
             [] { shell().openWebPage(homePageAddress()); });
     connect(control<ClickLabel>(CheckUpdateLink), &ClickLabel::clicked, this,
-            [this] { UpdateCheck().OnCheckUpdateLink(this); });
+            [this] { UpdateCheck([this] { close(); }).OnCheckUpdateLink(this); });
 }
 
 void CVerdaneDlg::createTitleButtons()

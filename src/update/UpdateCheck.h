@@ -1,8 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
-class QWidget;
+class QObject;
 
 namespace verdane {
 
@@ -24,15 +25,21 @@ public:
 
     static constexpr std::chrono::milliseconds StartupFetchLimit{1500};
 
+    // closeMainWindow closes the window after an accepted update.
+    explicit UpdateCheck(std::function<void()> closeMainWindow = {});
+
     // Fetches the version file and compares it with Curr_Version. When they
     // differ and the user agrees: writes Update and UpdateType, starts
     // NaloUpdate.exe and closes mainWindow once control returns to the event loop.
     // The fetch takes at most fetchLimit.
-    int CheckForUpdate(QWidget* mainWindow,
+    int CheckForUpdate(QObject* mainWindow,
                        std::chrono::milliseconds fetchLimit = std::chrono::seconds(10));
 
     // The "检查更新" link: the same check, and a notice when already up to date.
-    void OnCheckUpdateLink(QWidget* mainWindow);
+    void OnCheckUpdateLink(QObject* mainWindow);
+
+private:
+    std::function<void()> closeMainWindow_;
 };
 
 } // namespace verdane

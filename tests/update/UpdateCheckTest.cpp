@@ -1,4 +1,4 @@
-#include "update/ui/UpdateCheck.h"
+#include "update/UpdateCheck.h"
 
 #include "common/GetModuleDir.h"
 
@@ -46,7 +46,7 @@ protected:
         if (updater)
             test::writeFile(kUpdater, "#!/bin/sh\n", true);
         prompt.clear();
-        const int result = UpdateCheck().CheckForUpdate(&window);
+        const int result = UpdateCheck([&] { window.close(); }).CheckForUpdate(&window);
         QCoreApplication::processEvents();
         const QSettings stored(config.userFile(), QSettings::IniFormat);
         return QStringList{QString::number(result), prompt.texts().join(u'+'),

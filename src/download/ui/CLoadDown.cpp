@@ -5,10 +5,10 @@
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "download/HttpDownload.h"
-#include "ui/widgets/ClickLabel.h"
-#include "ui/widgets/DialogUnits.h"
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinProgressCtrl.h"
+#include "ui/widgets/ClickLabel.h"
+#include "ui/widgets/DialogUnits.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -70,7 +70,7 @@ int CLoadDown::DownloadFile(const QString& url, const QString& localPath, const 
 
 void CLoadDown::showProgress(int percent)
 {
-    findChild<QLabel*>(QStringLiteral("1036"))->setText(DownloadStatusText(percent));
+    findChild<QLabel*>(controlName(ControlId::Status))->setText(DownloadStatusText(percent));
     progress_->SetPos(ProgressBarPosition(percent));
 }
 

@@ -5,8 +5,8 @@
 #include "log/LogCategories.h"
 #include "search/FixedDrives.h"
 #include "search/ScanDrives.h"
-#include "ui/widgets/DialogUnits.h"
 #include "ui/skin/CSkinButton.h"
+#include "ui/widgets/DialogUnits.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

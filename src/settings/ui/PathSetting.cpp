@@ -7,12 +7,12 @@
 #include "settings/DownloadFolders.h"
 #include "settings/LaunchTarget.h"
 #include "settings/ProgramSettings.h"
-#include "settings/SettingsStore.h"
 #include "settings/SettingsNotices.h"
-#include "ui/widgets/DialogUnits.h"
+#include "settings/SettingsStore.h"
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinButton.h"
 #include "ui/skin/CSkinGroupStatic.h"
+#include "ui/widgets/DialogUnits.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -110,9 +110,11 @@ PathSetting::PathSetting(QWidget* parent)
     apply_ = makeButton(ControlId::Ok, QStringLiteral("应用"), dluRect8pt(286, 183, 50, 14));
     cancel_ = makeButton(ControlId::Cancel, QStringLiteral("取消"), dluRect8pt(229, 183, 50, 14));
     confirm_ = makeButton(ControlId::Confirm, QStringLiteral("确定"), dluRect8pt(178, 183, 45, 14));
-    browseExecutable_ = makeButton(ControlId::BrowseExecutable, QStringLiteral("浏览"), dluRect8pt(254, 76, 26, 15));
+    browseExecutable_ = makeButton(ControlId::BrowseExecutable, QStringLiteral("浏览"),
+                                   dluRect8pt(254, 76, 26, 15));
     search_ = makeButton(ControlId::Search, QStringLiteral("搜索"), dluRect8pt(291, 76, 26, 15));
-    browseFolder_ = makeButton(ControlId::BrowseFolder, QStringLiteral("浏览"), dluRect8pt(291, 157, 26, 15));
+    browseFolder_ =
+        makeButton(ControlId::BrowseFolder, QStringLiteral("浏览"), dluRect8pt(291, 157, 26, 15));
 
     const auto makeEdit = [this](int id, QRect rect) {
         auto* edit = new QLineEdit(this);
@@ -133,8 +135,9 @@ PathSetting::PathSetting(QWidget* parent)
     };
     for (const LaunchTarget& target : launchTargets()) {
         const int bottom = 56 + 24 * target.index;
-        CSkinGroupStatic* item = makeItem(ControlId::FirstTargetItem + target.index, target.displayName,
-                                          pixelRect(29, bottom - 13, 144, bottom));
+        CSkinGroupStatic* item =
+            makeItem(ControlId::FirstTargetItem + target.index, target.displayName,
+                     pixelRect(29, bottom - 13, 144, bottom));
         targetItems_[static_cast<std::size_t>(target.index)] = item;
         connect(item, &CSkinGroupStatic::clicked, this,
                 [this, index = target.index] { OnSelectTarget(index); });

@@ -1,4 +1,4 @@
-#include "update/ui/UpdateCheck.h"
+#include "update/UpdateCheck.h"
 
 #include "common/ContentServer.h"
 #include "common/GetModuleDir.h"
@@ -11,19 +11,23 @@
 
 #include <QFileInfo>
 #include <QMetaObject>
-#include <QWidget>
 
 namespace verdane {
 
 namespace {
 
-constexpr quint16 kUpdateServerPort = 80;
+constexpr quint16 UpdateServerPort = 80;
 
 } // namespace
 
-int UpdateCheck::CheckForUpdate(QWidget* mainWindow, std::chrono::milliseconds fetchLimit)
+UpdateCheck::UpdateCheck(std::function<void()> closeMainWindow)
+    : closeMainWindow_(std::move(closeMainWindow))
 {
-    const QByteArray fetched = HttpGetText(versionFileAddress(), kUpdateServerPort, fetchLimit);
+}
+
+int UpdateCheck::CheckForUpdate(QObject* mainWindow, std::chrono::milliseconds fetchLimit)
+{
+    const QByteArray fetched = HttpGetText(versionFileAddress(), UpdateServerPort, fetchLimit);
     ProgramSettings settings;
     const QString installed = settings.installedVersion();
     const VersionDecision decision = CompareVersionText(installed, fetched);
@@ -58,12 +62,12 @@ int UpdateCheck::CheckForUpdate(QWidget* mainWindow, std::chrono::milliseconds f
     shell().openProgram(updater);
     // Queued: at start-up the window closes right after it has appeared, and
     // from the link the handler returns first, like a posted close.
-    if (mainWindow != nullptr)
-        QMetaObject::invokeMethod(mainWindow, &QWidget::close, Qt::QueuedConnection);
+    if (mainWindow != nullptr && closeMainWindow_)
+        QMetaObject::invokeMethod(mainWindow, closeMainWindow_, Qt::QueuedConnection);
     return Offered;
 }
 
-void UpdateCheck::OnCheckUpdateLink(QWidget* mainWindow)
+void UpdateCheck::OnCheckUpdateLink(QObject* mainWindow)
 {
     if (CheckForUpdate(mainWindow) == UpToDate)
         showNotice(QStringLiteral("当前客户端版本是最新的，不需要更新！"), mainWindow);
