@@ -42,7 +42,7 @@ namespace {
 
 using verdane::bench::median;
 
-qint64 kSize = qint64(1) << 30;
+qint64 Size = qint64(1) << 30;
 
 bool writeBigFile(const QString& path)
 {
@@ -52,7 +52,7 @@ bool writeBigFile(const QString& path)
     QByteArray block(1 << 20, Qt::Uninitialized);
     for (int i = 0; i < block.size(); ++i)
         block[i] = static_cast<char>((i * 131 + i / 4096) & 0xff);
-    for (qint64 written = 0; written < kSize; written += block.size()) {
+    for (qint64 written = 0; written < Size; written += block.size()) {
         block[0] = static_cast<char>(written >> 20);
         if (file.write(block) != block.size())
             return false;
@@ -97,7 +97,7 @@ int main(int argc, char** argv)
         else if (args[i] == u"--dir")
             base = args[i + 1];
         else if (args[i] == u"--mib")
-            kSize = qint64(std::max(1, args[i + 1].toInt())) << 20;
+            Size = qint64(std::max(1, args[i + 1].toInt())) << 20;
     }
     if (QStandardPaths::findExecutable(QStringLiteral("curl")).isEmpty()) {
         std::fprintf(stderr, "curl is not on PATH\n");
@@ -107,7 +107,7 @@ int main(int argc, char** argv)
     QTemporaryDir work(base + QStringLiteral("/bench_download-XXXXXX"));
     const QString site = work.filePath(QStringLiteral("site"));
     QDir().mkpath(site);
-    QString path = QStringLiteral("/fault/bytes/%1/big.bin").arg(kSize);
+    QString path = QStringLiteral("/fault/bytes/%1/big.bin").arg(Size);
     if (!generated) {
         std::printf("writing a 1 GiB file to serve...\n");
         if (!writeBigFile(site + QStringLiteral("/big.bin"))) {
@@ -167,7 +167,7 @@ int main(int argc, char** argv)
             const int result = hashed.DownloadFile(url, ownTarget, digest);
             hashedTimes.push_back(seconds(timer));
             // Not timed: freeing the replaced copy's pages is no part of a resume.
-            const bool hashedWhole = QFileInfo(ownTarget).size() == kSize;
+            const bool hashedWhole = QFileInfo(ownTarget).size() == Size;
             QFile::remove(ownTarget);
             // The first half, broken off by the server; then the rest.
             const QString cut =
@@ -178,7 +178,7 @@ int main(int argc, char** argv)
             const int resumed = rest.DownloadFile(cut, ownTarget);
             resumedTimes.push_back(seconds(timer));
             if (result != 0 || !hashedWhole || broken != -1 || resumed != 0 ||
-                rest.resumedFrom() != kSize / 2 || QFileInfo(ownTarget).size() != kSize) {
+                rest.resumedFrom() != Size / 2 || QFileInfo(ownTarget).size() != Size) {
                 std::fprintf(stderr, "hashed or resumed DownloadFile failed\n");
                 return 1;
             }
@@ -198,7 +198,7 @@ int main(int argc, char** argv)
                     {QStringLiteral("-s"), QStringLiteral("-o"), curlTarget, url});
                 const double elapsed = seconds(timer);
                 const double cpu = cpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
-                if (code != 0 || QFileInfo(curlTarget).size() != kSize) {
+                if (code != 0 || QFileInfo(curlTarget).size() != Size) {
                     std::fprintf(stderr, "curl failed\n");
                     return 1;
                 }
@@ -223,7 +223,7 @@ int main(int argc, char** argv)
                 const int result = download.DownloadFile(url, ownTarget);
                 const double elapsed = seconds(timer);
                 const double cpu = cpuSeconds(RUSAGE_THREAD) - cpuBefore;
-                if (result != 0 || QFileInfo(ownTarget).size() != kSize ||
+                if (result != 0 || QFileInfo(ownTarget).size() != Size ||
                     shownPercent.load() != 100) {
                     std::fprintf(stderr, "DownloadFile failed\n");
                     return 1;
@@ -238,7 +238,7 @@ int main(int argc, char** argv)
     server.kill();
     server.waitForFinished(5000);
 
-    const double gib = static_cast<double>(kSize) / (1 << 30);
+    const double gib = static_cast<double>(Size) / (1 << 30);
     std::printf("curl -o:      best %.3f s (%.0f MiB/s), median %.3f s\n", best(curlTimes),
                 gib * 1024 / best(curlTimes), median(curlTimes));
     std::printf("DownloadFile: best %.3f s (%.0f MiB/s), median %.3f s\n", best(ownTimes),

@@ -11,7 +11,7 @@ using verdane::fuzz::require;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString link = verdane::fuzz::text(data, size);
-    const QString name = verdane::DownloadFileName(link);
+    const QString name = verdane::downloadFileName(link);
     if (name.isEmpty())
         return 0;
     // A name that can only ever name a file inside the download folder.

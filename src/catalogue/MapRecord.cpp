@@ -6,7 +6,7 @@ namespace verdane {
 
 QStringView MapRecord::fileName() const
 {
-    return LastLinkPiece(Down_Link);
+    return lastLinkPiece(Down_Link);
 }
 
 } // namespace verdane

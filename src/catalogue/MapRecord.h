@@ -19,7 +19,7 @@ struct MapRecord {
     // The entry's file lies in its download folder.
     bool Downloaded = false;
 
-    // The name the entry's file has on disk: LastLinkPiece of Down_Link, as the
+    // The name the entry's file has on disk: lastLinkPiece of Down_Link, as the
     // download job names it. A view into Down_Link.
     QStringView fileName() const;
 };

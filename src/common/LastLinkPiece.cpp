@@ -2,7 +2,7 @@
 
 namespace verdane {
 
-QStringView LastLinkPiece(QStringView link)
+QStringView lastLinkPiece(QStringView link)
 {
     if (link.endsWith(u'/'))
         link.chop(1);

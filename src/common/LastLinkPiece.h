@@ -8,6 +8,6 @@ namespace verdane {
 // disk. A trailing "/" names the folder before it, a link without "/" is taken
 // whole, and the empty link, "/" or a link ending in "//" give an empty piece.
 // A view into link, not decoded.
-QStringView LastLinkPiece(QStringView link);
+QStringView lastLinkPiece(QStringView link);
 
 } // namespace verdane

@@ -8,7 +8,7 @@ namespace verdane {
 
 namespace {
 
-constexpr qsizetype kMaxNameBytes = 255;
+constexpr qsizetype MaxNameBytes = 255;
 
 bool isControl(QChar character)
 {
@@ -18,9 +18,9 @@ bool isControl(QChar character)
 
 } // namespace
 
-QString DownloadFileName(const QString& link)
+QString downloadFileName(const QString& link)
 {
-    const QString name = LastLinkPiece(link).toString();
+    const QString name = lastLinkPiece(link).toString();
     // A leading dot covers "." and ".." and hidden files.
     if (name.isEmpty() || name.startsWith(u'.') || name.contains(u'\\'))
         return {};
@@ -28,7 +28,7 @@ QString DownloadFileName(const QString& link)
         if (isControl(character))
             return {};
     }
-    if (QFile::encodeName(name).size() > kMaxNameBytes)
+    if (QFile::encodeName(name).size() > MaxNameBytes)
         return {};
     return name;
 }

@@ -17,10 +17,10 @@ namespace {
 QString refusal(const QString& link)
 {
     const QString cause =
-        DownloadFileName(link).isEmpty()
+        downloadFileName(link).isEmpty()
             ? QStringLiteral("unusable file name \"%1\"").arg(link.section(u'/', -1))
             : QStringLiteral("no download folder set");
-    return QStringLiteral("download of %1 refused: %2").arg(AddressForLog(link), cause);
+    return QStringLiteral("download of %1 refused: %2").arg(addressForLog(link), cause);
 }
 
 } // namespace
@@ -34,7 +34,7 @@ DownloadJob::DownloadJob(QObject* owner, Entry entry, const std::atomic<bool>& c
 
 QString DownloadJob::localPath() const
 {
-    const QString name = DownloadFileName(entry_.downLink);
+    const QString name = downloadFileName(entry_.downLink);
     const QString folder = MapCatalogue::downloadFolder(entry_.category);
     if (name.isEmpty() || folder.isEmpty())
         return {};

@@ -21,15 +21,15 @@ namespace verdane {
 
 namespace {
 
-constexpr char kMarker[] = ".verdane-";
-constexpr qsizetype kMarkerLength = sizeof(kMarker) - 1;
-constexpr qsizetype kTagLength = 6;
-constexpr char kRecordSuffix[] = ".resume";
-constexpr qsizetype kRecordSuffixLength = sizeof(kRecordSuffix) - 1;
-constexpr qsizetype kMaxNameBytes = 255;
-constexpr qint64 kMaxRecordBytes = 16384;
+constexpr char Marker[] = ".verdane-";
+constexpr qsizetype MarkerLength = sizeof(Marker) - 1;
+constexpr qsizetype TagLength = 6;
+constexpr char RecordSuffix[] = ".resume";
+constexpr qsizetype RecordSuffixLength = sizeof(RecordSuffix) - 1;
+constexpr qsizetype MaxNameBytes = 255;
+constexpr qint64 MaxRecordBytes = 16384;
 // Attempts at a free temporary name before the download gives up.
-constexpr int kNameTries = 32;
+constexpr int NameTries = 32;
 
 bool isTagCharacter(char character)
 {
@@ -40,30 +40,30 @@ bool isTagCharacter(char character)
 // ".<name>.verdane-XXXXXX": a dot, at least one byte of the name, the marker and the tag.
 bool isPartialName(QByteArrayView name)
 {
-    constexpr qsizetype tail = kMarkerLength + kTagLength;
-    if (name.size() < 2 + tail || name.size() > kMaxNameBytes || !name.startsWith('.'))
+    constexpr qsizetype tail = MarkerLength + TagLength;
+    if (name.size() < 2 + tail || name.size() > MaxNameBytes || !name.startsWith('.'))
         return false;
-    if (name.sliced(name.size() - tail, kMarkerLength) != QByteArrayView(kMarker))
+    if (name.sliced(name.size() - tail, MarkerLength) != QByteArrayView(Marker))
         return false;
-    return std::all_of(name.end() - kTagLength, name.end(), isTagCharacter);
+    return std::all_of(name.end() - TagLength, name.end(), isTagCharacter);
 }
 
 bool isRecordName(QByteArrayView name)
 {
-    return name.endsWith(QByteArrayView(kRecordSuffix)) &&
-           isPartialName(name.chopped(kRecordSuffixLength));
+    return name.endsWith(QByteArrayView(RecordSuffix)) &&
+           isPartialName(name.chopped(RecordSuffixLength));
 }
 
 QByteArray recordName(const QByteArray& partialName)
 {
-    return partialName + kRecordSuffix;
+    return partialName + RecordSuffix;
 }
 
 QByteArray randomTag()
 {
     static constexpr char alphabet[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    QByteArray tag(kTagLength, Qt::Uninitialized);
+    QByteArray tag(TagLength, Qt::Uninitialized);
     for (char& character : tag)
         character = alphabet[QRandomGenerator::global()->bounded(int(sizeof(alphabet) - 1))];
     return tag;
@@ -73,12 +73,12 @@ QByteArray randomTag()
 // the whole, and the name of its record, stay valid file names.
 QByteArray makeTempName(const QByteArray& finalName)
 {
-    const qsizetype room = kMaxNameBytes - 1 - kMarkerLength - kTagLength - kRecordSuffixLength;
+    const qsizetype room = MaxNameBytes - 1 - MarkerLength - TagLength - RecordSuffixLength;
     qsizetype length = std::min(finalName.size(), room);
     while (length > 0 && length < finalName.size() &&
            (static_cast<uchar>(finalName[length]) & 0xc0) == 0x80)
         --length;
-    return '.' + finalName.left(length) + kMarker + randomTag();
+    return '.' + finalName.left(length) + Marker + randomTag();
 }
 
 void closeFd(int& fd)
@@ -150,7 +150,7 @@ std::optional<ResumeRecord> readRecord(int dirFd, const QByteArray& partialName)
         ::openat(dirFd, recordName(partialName).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    QByteArray text(kMaxRecordBytes, Qt::Uninitialized);
+    QByteArray text(MaxRecordBytes, Qt::Uninitialized);
     qint64 size = 0;
     ssize_t got = 0;
     while (size < text.size() &&
@@ -178,7 +178,7 @@ int sweepFolder(int dirFd)
         struct stat info {};
         if (isRecordName(name)) {
             // A record whose partial is gone.
-            const QByteArray partial = name.chopped(kRecordSuffixLength);
+            const QByteArray partial = name.chopped(RecordSuffixLength);
             if (::fstatat(dirFd, partial.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 &&
                 errno == ENOENT && ::unlinkat(dirFd, name.constData(), 0) == 0)
                 ++removed;
@@ -275,7 +275,7 @@ bool DownloadTempFile::open(const QString& localPath, const ResumeRecord* record
     }
     // A partial to keep, or no unnamed files here (FAT, NTFS, NFS...): a named
     // one, locked at once.
-    for (int i = 0; i < kNameTries; ++i) {
+    for (int i = 0; i < NameTries; ++i) {
         const QByteArray name = makeTempName(finalName_);
         fd_ = ::openat(dirFd_, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                        0666);
@@ -351,7 +351,7 @@ bool DownloadTempFile::commit()
         }
         // An older copy is in the way: a name of its own first, then a rename over it.
         stored = errno == EEXIST;
-        for (int i = 0; stored && tempName_.isEmpty() && i < kNameTries; ++i) {
+        for (int i = 0; stored && tempName_.isEmpty() && i < NameTries; ++i) {
             const QByteArray name = makeTempName(finalName_);
             if (::linkat(AT_FDCWD, self.constData(), dirFd_, name.constData(), AT_SYMLINK_FOLLOW) ==
                 0)

@@ -11,7 +11,7 @@ namespace {
 
 // The writer wakes the hashing thread once this much is waiting, and the
 // thread reads it back in pieces of this size.
-constexpr qint64 kChunk = qint64(1) << 20;
+constexpr qint64 Chunk = qint64(1) << 20;
 
 } // namespace
 
@@ -39,7 +39,7 @@ void FileHasher::signal()
 void FileHasher::advance(qint64 written)
 {
     written_.store(written, std::memory_order_release);
-    if (written - signalled_ >= kChunk) {
+    if (written - signalled_ >= Chunk) {
         signalled_ = written;
         signal();
     }
@@ -56,7 +56,7 @@ QByteArray FileHasher::finish(qint64 length)
 
 void FileHasher::run()
 {
-    QByteArray block(kChunk, Qt::Uninitialized);
+    QByteArray block(Chunk, Qt::Uninitialized);
     qint64 hashed = 0;
     for (;;) {
         // Read before the state, so a wake-up after this point is never missed.
@@ -67,13 +67,13 @@ void FileHasher::run()
         const qint64 written = written_.load(std::memory_order_acquire);
         if (state == 1 && hashed >= written)
             return;
-        if (state == 0 && written - hashed < kChunk) {
+        if (state == 0 && written - hashed < Chunk) {
             signals_.wait(seen, std::memory_order_acquire);
             continue;
         }
         while (hashed < written) {
             const ssize_t got = ::pread(fd_, block.data(),
-                                        size_t(std::min(kChunk, written - hashed)), off_t(hashed));
+                                        size_t(std::min(Chunk, written - hashed)), off_t(hashed));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got <= 0) {

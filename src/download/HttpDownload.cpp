@@ -25,10 +25,10 @@ namespace {
 // file) are debug messages, off by default;
 // QT_LOGGING_RULES="verdane.download.debug=true" shows them.
 
-constexpr long kBlockSize = 16384;
+constexpr long BlockSize = 16384;
 // The body is pushed towards the disk in windows of this size while it
 // arrives, so that the sync before the rename has only the last one to wait for.
-constexpr qint64 kWriteBackWindow = qint64(8) << 20;
+constexpr qint64 WriteBackWindow = qint64(8) << 20;
 
 __extension__ typedef unsigned __int128 WideCount;
 
@@ -87,7 +87,7 @@ void reportProgress(Transfer& transfer)
 {
     if (transfer.expected <= 0 || !*transfer.progress)
         return;
-    const int percent = DownloadPercent(transfer.received, transfer.expected);
+    const int percent = downloadPercent(transfer.received, transfer.expected);
     if (percent != transfer.lastPercent) {
         transfer.lastPercent = percent;
         (*transfer.progress)(percent);
@@ -182,7 +182,7 @@ size_t storeBlock(char* data, size_t size, size_t count, void* user)
     transfer->received += bytes;
     if (transfer->hasher)
         transfer->hasher->advance(transfer->received);
-    if (transfer->received - transfer->writtenBack >= kWriteBackWindow) {
+    if (transfer->received - transfer->writtenBack >= WriteBackWindow) {
         // Starts the write-out only; errors show up at the sync of the commit.
         ::sync_file_range(transfer->file->handle(), transfer->writtenBack,
                           transfer->received - transfer->writtenBack, SYNC_FILE_RANGE_WRITE);
@@ -285,7 +285,7 @@ int HttpDownload::DownloadFile(const QString& url, const QString& localPath,
                                const QByteArray& sha256)
 {
     const int result = fetch(url, localPath, sha256);
-    const QString address = AddressForLog(url);
+    const QString address = addressForLog(url);
     if (result == 0)
         qCInfo(lcDownload).noquote() << QStringLiteral("downloaded %1 to %2 (%3 bytes)")
                                             .arg(address, localPath)
@@ -335,7 +335,7 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
                      static_cast<long>(limits_.connectTimeoutSeconds));
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, watchForStall);
-    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kBlockSize);
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, BlockSize);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, storeBlock);
 
@@ -433,14 +433,14 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
     return -1;
 }
 
-QString AddressForLog(const QString& url)
+QString addressForLog(const QString& url)
 {
     const QUrl parsed(url, QUrl::TolerantMode);
     return parsed.isValid() ? parsed.toString(QUrl::RemoveUserInfo)
                             : QStringLiteral("(not an address)");
 }
 
-int DownloadPercent(qint64 received, qint64 expected)
+int downloadPercent(qint64 received, qint64 expected)
 {
     if (expected <= 0 || received <= 0)
         return 0;
@@ -451,12 +451,12 @@ int DownloadPercent(qint64 received, qint64 expected)
     return static_cast<int>(percent);
 }
 
-int ProgressBarPosition(int percent)
+int progressBarPosition(int percent)
 {
     return 4 * percent;
 }
 
-QString DownloadStatusText(int percent)
+QString downloadStatusText(int percent)
 {
     return QStringLiteral("下载状态：已接收数据%1%").arg(percent);
 }

@@ -79,14 +79,14 @@ private:
 };
 
 // A link as the log shows it: without user name and password.
-QString AddressForLog(const QString& url);
+QString addressForLog(const QString& url);
 
 // received * 100 / expected, integer division, exact for any 64-bit lengths;
 // 0 when expected is 0.
-int DownloadPercent(qint64 received, qint64 expected);
+int downloadPercent(qint64 received, qint64 expected);
 // The download dialog's bar position for a percentage: 4 x percent.
-int ProgressBarPosition(int percent);
+int progressBarPosition(int percent);
 // "下载状态：已接收数据42%"
-QString DownloadStatusText(int percent);
+QString downloadStatusText(int percent);
 
 } // namespace verdane

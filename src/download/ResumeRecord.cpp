@@ -6,7 +6,7 @@ namespace verdane {
 
 namespace {
 
-constexpr char kHeading[] = "verdane-resume 1";
+constexpr char Heading[] = "verdane-resume 1";
 
 // Values come from answer headers and links: no line breaks, no NUL.
 bool isOneLine(const QByteArray& value)
@@ -19,7 +19,7 @@ bool isOneLine(const QByteArray& value)
 
 QByteArray ResumeRecord::toText() const
 {
-    return QByteArray(kHeading) + "\nurl " + url + "\nname " + name + "\nvalidator " + validator +
+    return QByteArray(Heading) + "\nurl " + url + "\nname " + name + "\nvalidator " + validator +
            "\nlength " + QByteArray::number(length) + '\n';
 }
 
@@ -27,7 +27,7 @@ std::optional<ResumeRecord> ResumeRecord::fromText(const QByteArray& text)
 {
     const QList<QByteArray> lines = text.split('\n');
     // Four lines after the heading and the empty piece after the last break.
-    if (lines.size() != 6 || lines.at(0) != kHeading || !lines.at(5).isEmpty())
+    if (lines.size() != 6 || lines.at(0) != Heading || !lines.at(5).isEmpty())
         return std::nullopt;
     const auto value = [&](int line, const char* key) -> std::optional<QByteArray> {
         const QByteArray prefix = QByteArray(key) + ' ';

@@ -33,7 +33,7 @@ void LogFile::append(const QByteArray& line)
         return;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-        info.st_size + line.size() > kMaxBytes) {
+        info.st_size + line.size() > MaxBytes) {
         ::close(fd);
         rotate();
         fd = openForAppend(path_);
@@ -48,7 +48,7 @@ void LogFile::append(const QByteArray& line)
 
 void LogFile::rotate() const
 {
-    for (int i = kKeptFiles - 1; i > 0; --i) {
+    for (int i = KeptFiles - 1; i > 0; --i) {
         const QByteArray older = path_ + '.' + QByteArray::number(i);
         const QByteArray newer = i > 1 ? path_ + '.' + QByteArray::number(i - 1) : path_;
         std::rename(newer.constData(), older.constData());

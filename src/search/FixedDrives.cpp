@@ -18,14 +18,14 @@ namespace {
 // FUSE drivers of a real disk partition (a Windows partition is where an old
 // installation of the game usually sits); the other fuse.* types are network or
 // virtual ones and stay out. udf and iso9660 are optical media.
-constexpr std::array localDiskTypes{
+constexpr std::array LocalDiskTypes{
     "ext2", "ext3",     "ext4", "xfs",   "btrfs",   "f2fs",  "jfs",  "reiserfs", "nilfs2",
     "zfs",  "bcachefs", "ntfs", "ntfs3", "fuseblk", "exfat", "vfat", "msdos",    "hfsplus",
 };
 
 bool isLocalDiskType(const QByteArray& type)
 {
-    return std::any_of(localDiskTypes.begin(), localDiskTypes.end(),
+    return std::any_of(LocalDiskTypes.begin(), LocalDiskTypes.end(),
                        [&](const char* known) { return type == known; });
 }
 
@@ -65,7 +65,7 @@ bool isBelow(const QString& path, const QString& folder)
 
 } // namespace
 
-bool IsRemovableDevice(const QString& sysRoot, const QString& source, const QString& majorMinor)
+bool isRemovableDevice(const QString& sysRoot, const QString& source, const QString& majorMinor)
 {
     QString blockDir;
     if (source.startsWith(QLatin1String("/dev/"))) {
@@ -93,7 +93,7 @@ bool IsRemovableDevice(const QString& sysRoot, const QString& source, const QStr
     return false;
 }
 
-QStringList FixedDriveMounts(const QByteArray& mountInfo, const RemovableProbe& isRemovable)
+QStringList fixedDriveMounts(const QByteArray& mountInfo, const RemovableProbe& isRemovable)
 {
     // "36 35 98:0 /mnt1 /mnt2 rw,noatime master:1 - ext3 /dev/root rw,errors=continue"
     QList<Mount> mounts;
@@ -141,7 +141,7 @@ QStringList FixedDriveMounts(const QByteArray& mountInfo, const RemovableProbe& 
     return roots;
 }
 
-QStringList WineDriveRoots(const QString& home, const QString& winePrefix)
+QStringList wineDriveRoots(const QString& home, const QString& winePrefix)
 {
     QStringList prefixes;
     if (!winePrefix.isEmpty())
@@ -150,7 +150,7 @@ QStringList WineDriveRoots(const QString& home, const QString& winePrefix)
         prefixes.append(home + QLatin1String("/.wine"));
         // Each of winetricks's prefixes, Lutris's games and Bottles' bottles is
         // a folder of its own below these.
-        QStringList parents = ManagerPrefixParents(home);
+        QStringList parents = managerPrefixParents(home);
         parents.prepend(home + QLatin1String("/.local/share/wineprefixes"));
         for (const QString& parent : parents) {
             const QDir folder(parent);
@@ -176,9 +176,9 @@ QStringList ListFixedDrives()
     QStringList roots;
     QFile mountInfo(QStringLiteral("/proc/self/mountinfo"));
     if (mountInfo.open(QIODevice::ReadOnly)) {
-        const QStringList mounts = FixedDriveMounts(
+        const QStringList mounts = fixedDriveMounts(
             mountInfo.readAll(), [](const QString& source, const QString& majorMinor) {
-                return IsRemovableDevice(QStringLiteral("/sys"), source, majorMinor);
+                return isRemovableDevice(QStringLiteral("/sys"), source, majorMinor);
             });
         // Bind mounts of single files (a container's /etc/hosts) are no drives.
         for (const QString& mount : mounts) {
@@ -187,7 +187,7 @@ QStringList ListFixedDrives()
         }
     }
     for (const QString& root :
-         WineDriveRoots(QDir::homePath(), qEnvironmentVariable("WINEPREFIX"))) {
+         wineDriveRoots(QDir::homePath(), qEnvironmentVariable("WINEPREFIX"))) {
         if (!roots.contains(root))
             roots.append(root);
     }

@@ -18,18 +18,18 @@ QStringList ListFixedDrives();
 // is removable, as sysfs under sysRoot says ("/sys" on a live system). A
 // partition carries the flag on its disk. Unknown devices count as fixed.
 using RemovableProbe = std::function<bool(const QString& source, const QString& majorMinor)>;
-bool IsRemovableDevice(const QString& sysRoot, const QString& source, const QString& majorMinor);
+bool isRemovableDevice(const QString& sysRoot, const QString& source, const QString& majorMinor);
 
 // The mount points (slash-terminated) of the local disk file systems listed in
 // a /proc/<pid>/mountinfo text, in its order. Pure: the removable flag comes
 // from the probe, and nothing here looks at the file system.
-QStringList FixedDriveMounts(const QByteArray& mountInfo, const RemovableProbe& isRemovable);
+QStringList fixedDriveMounts(const QByteArray& mountInfo, const RemovableProbe& isRemovable);
 
 // The drive_c folders (slash-terminated) of the Wine prefixes that exist:
 // $WINEPREFIX, ~/.wine, the prefixes winetricks keeps in
 // ~/.local/share/wineprefixes, and those Lutris (~/Games/<game>) and Bottles
 // (native and Flatpak bottles/<name>) make by default. An empty winePrefix
 // means the variable is unset.
-QStringList WineDriveRoots(const QString& home, const QString& winePrefix);
+QStringList wineDriveRoots(const QString& home, const QString& winePrefix);
 
 } // namespace verdane

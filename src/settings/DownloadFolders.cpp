@@ -6,11 +6,11 @@ namespace verdane {
 
 QString downloadFolderLabel(int index)
 {
-    static const std::array<QString, downloadFolderCount> labels{
+    static const std::array<QString, DownloadFolderCount> labels{
         QStringLiteral("地图下载地址"),
         QStringLiteral("工具下载地址"),
     };
-    if (index < 0 || index >= downloadFolderCount)
+    if (index < 0 || index >= DownloadFolderCount)
         return {};
     return labels[static_cast<std::size_t>(index)];
 }

@@ -13,8 +13,6 @@ struct LaunchTarget {
     QString displayName;
     // The file name a stored path must contain, and the file the search looks for.
     QString executableName;
-    // Item of the path settings dialog: 1043 + index.
-    int settingsItemId;
     // Button of the main window; the buttons do not follow the table order.
     int launchButtonId;
     // Pairs of "display text|pattern|", the list ended by one more "|".
@@ -26,12 +24,10 @@ struct LaunchTarget {
     bool isUsablePath(const QString& path) const;
 };
 
-inline constexpr int launchTargetCount = 5;
-inline constexpr int firstLaunchButtonId = 3000;
-inline constexpr int firstSettingsItemId = 1043;
+inline constexpr int LaunchTargetCount = 5;
 
 // The table in index order.
-const std::array<LaunchTarget, launchTargetCount>& launchTargets();
+const std::array<LaunchTarget, LaunchTargetCount>& launchTargets();
 // nullptr for any id but the five launch buttons.
 const LaunchTarget* launchTargetForButton(int buttonId);
 

@@ -38,7 +38,7 @@ QString updateTypeValue()
 // The key of each launch target's path, in table order.
 QString targetKey(const LaunchTarget& target)
 {
-    static const std::array<QString, launchTargetCount> subkeys{
+    static const std::array<QString, LaunchTargetCount> subkeys{
         QStringLiteral("War3"), QStringLiteral("VS"),  QStringLiteral("HF"),
         QStringLiteral("QQ"),   QStringLiteral("Zmr"),
     };

@@ -5,9 +5,9 @@
 
 namespace verdane {
 
-WineRunner WineRunnerForPrefix(const QString& prefix)
+WineRunner wineRunnerForPrefix(const QString& prefix)
 {
-    return FindWineRunner(prefix, ProgramSettings().wineCommand());
+    return findWineRunner(prefix, ProgramSettings().wineCommand());
 }
 
 } // namespace verdane

@@ -3,8 +3,8 @@
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "settings/WineRunnerSetting.h"
-#include "ui/widgets/WebProfile.h"
 #include "ui/WidgetPrompt.h"
+#include "ui/widgets/WebProfile.h"
 
 #include <QApplication>
 #include <QFont>
@@ -43,7 +43,7 @@ void prepareApplication(QApplication& app)
 
     static WidgetPrompt widgetPrompt;
     installPrompt(&widgetPrompt);
-    installWineRunnerLookup(&WineRunnerForPrefix);
+    installWineRunnerLookup(&wineRunnerForPrefix);
     app.setQuitOnLastWindowClosed(true);
 }
 

@@ -11,9 +11,9 @@ namespace verdane {
 
 namespace {
 
-constexpr qsizetype kMaxBody = 1 << 20;
-constexpr long kConnectTimeoutMs = 3000;
-constexpr long kStallSeconds = 5;
+constexpr qsizetype MaxBody = 1 << 20;
+constexpr long ConnectTimeoutMs = 3000;
+constexpr long StallSeconds = 5;
 
 struct Fetch {
     CURL* curl = nullptr;
@@ -28,7 +28,7 @@ size_t collectBody(char* data, size_t size, size_t count, void* user)
     curl_easy_getinfo(fetch->curl, CURLINFO_RESPONSE_CODE, &status);
     const size_t bytes = size * count;
     // Any other status: the body is not read at all.
-    if (status != 200 || fetch->body.size() + static_cast<qsizetype>(bytes) > kMaxBody)
+    if (status != 200 || fetch->body.size() + static_cast<qsizetype>(bytes) > MaxBody)
         return 0;
     fetch->body.append(data, static_cast<qsizetype>(bytes));
     return bytes;
@@ -52,13 +52,13 @@ QString fetchCause(CURLcode code, const char* error, long status)
     if (status != 0 && status != 200)
         return QStringLiteral("the server answered HTTP status %1").arg(status);
     if (code == CURLE_WRITE_ERROR)
-        return QStringLiteral("the answer is longer than %1 bytes").arg(kMaxBody);
+        return QStringLiteral("the answer is longer than %1 bytes").arg(MaxBody);
     return QString::fromUtf8(*error != 0 ? error : curl_easy_strerror(code));
 }
 
 } // namespace
 
-ServerAndPath SplitServerAndPath(const QString& url)
+ServerAndPath splitServerAndPath(const QString& url)
 {
     const qsizetype doubleSlash = url.indexOf(QStringLiteral("//"));
     const qsizetype slash = url.indexOf(u'/', doubleSlash + 2);
@@ -73,7 +73,7 @@ ServerAndPath SplitServerAndPath(const QString& url)
 
 QByteArray HttpGetText(const QString& url, quint16 port, std::chrono::milliseconds limit)
 {
-    ServerAndPath target = SplitServerAndPath(url);
+    ServerAndPath target = splitServerAndPath(url);
     // What is left of a scheme other than http (https://, ftp://...) is refused.
     if (target.server.isEmpty() || target.server.contains(QStringLiteral("://")))
         return {};
@@ -96,9 +96,9 @@ QByteArray HttpGetText(const QString& url, quint16 port, std::chrono::millisecon
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
-                     std::min(kConnectTimeoutMs, static_cast<long>(limit.count())));
+                     std::min(ConnectTimeoutMs, static_cast<long>(limit.count())));
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, StallSeconds);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(limit.count()));
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collectBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &fetch);

@@ -17,7 +17,7 @@ struct ServerAndPath {
 // the address with every occurrence of that server removed, and "http://" is
 // then removed from the server. Without a "/" after the host the whole
 // address is the server and the path is empty.
-ServerAndPath SplitServerAndPath(const QString& url);
+ServerAndPath splitServerAndPath(const QString& url);
 
 // Fetches a small text with a plain GET (agent "My_Session") on the calling
 // thread. The port is used unless the address names its own. Only http.

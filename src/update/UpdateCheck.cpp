@@ -30,7 +30,7 @@ int UpdateCheck::CheckForUpdate(QObject* mainWindow, std::chrono::milliseconds f
     const QByteArray fetched = HttpGetText(versionFileAddress(), UpdateServerPort, fetchLimit);
     ProgramSettings settings;
     const QString installed = settings.installedVersion();
-    const VersionDecision decision = CompareVersionText(installed, fetched);
+    const VersionDecision decision = compareVersionText(installed, fetched);
     if (!decision.hasVersion)
         return NoVersion;
     if (decision.upToDate)

@@ -7,7 +7,7 @@
 
 namespace verdane {
 
-VersionDecision CompareVersionText(const QString& installed, const QByteArray& fetched)
+VersionDecision compareVersionText(const QString& installed, const QByteArray& fetched)
 {
     QStringList fields;
     SplitText(decodeCp936(fetched), u'|', fields);

@@ -17,6 +17,6 @@ struct VersionDecision {
 };
 
 // fetched: the version file's bytes, in code page 936.
-VersionDecision CompareVersionText(const QString& installed, const QByteArray& fetched);
+VersionDecision compareVersionText(const QString& installed, const QByteArray& fetched);
 
 } // namespace verdane

@@ -7,30 +7,30 @@
 
 namespace verdane {
 
-std::optional<WineRunner> BottlesRunner(const QString& prefix, const QString& home)
+std::optional<WineRunner> bottlesRunner(const QString& prefix, const QString& home)
 {
     if (prefix.isEmpty())
         return std::nullopt;
-    const std::optional<YAML::Node> bottle = LoadYamlFile(prefix + QLatin1String("/bottle.yml"));
+    const std::optional<YAML::Node> bottle = loadYamlFile(prefix + QLatin1String("/bottle.yml"));
     if (!bottle)
         return std::nullopt;
-    const QString runner = YamlText(*bottle, {"Runner"});
+    const QString runner = yamlText(*bottle, {"Runner"});
     if (runner.isEmpty() || runner.startsWith(QLatin1String("sys-")) || runner.startsWith(u'.'))
         return std::nullopt;
     // Newer Bottles versions also name a runner by its full path.
     if (QDir::isAbsolutePath(runner))
-        return WineBuildIn(runner);
+        return wineBuildIn(runner);
     if (runner.contains(u'/'))
         return std::nullopt;
     // The runners of the Bottles installation whose bottles folder holds the
     // bottle come first; a bottle kept elsewhere uses either installation's.
-    QStringList data = BottlesDataFolders(home);
+    QStringList data = bottlesDataFolders(home);
     const QString holder = QDir::cleanPath(prefix + QLatin1String("/../.."));
-    if (IsSameFolder(data.last(), holder))
+    if (isSameFolder(data.last(), holder))
         data.move(data.size() - 1, 0);
     for (const QString& folder : data) {
         if (std::optional<WineRunner> found =
-                WineBuildIn(folder + QLatin1String("/runners/") + runner))
+                wineBuildIn(folder + QLatin1String("/runners/") + runner))
             return found;
     }
     return std::nullopt;

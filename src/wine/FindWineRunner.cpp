@@ -7,7 +7,7 @@
 
 namespace verdane {
 
-WineRunner FindWineRunner(const QString& prefix, const QString& overrideCommand)
+WineRunner findWineRunner(const QString& prefix, const QString& overrideCommand)
 {
     if (!overrideCommand.isEmpty()) {
         const QString command = QStandardPaths::findExecutable(overrideCommand);
@@ -15,7 +15,7 @@ WineRunner FindWineRunner(const QString& prefix, const QString& overrideCommand)
             return {command, {}};
     }
     const QString home = QDir::homePath();
-    for (const auto lookup : {&LutrisRunner, &BottlesRunner, &SteamProtonRunner}) {
+    for (const auto lookup : {&lutrisRunner, &bottlesRunner, &steamProtonRunner}) {
         if (std::optional<WineRunner> found = lookup(prefix, home))
             return *found;
     }

@@ -12,6 +12,6 @@ namespace verdane {
 // (Proton) set the prefix up with; else "wine" from PATH. A manager's file
 // that cannot be read, or names a build that is not there, passes to the next
 // rule. HOME and the XDG folders come from the environment.
-WineRunner FindWineRunner(const QString& prefix, const QString& overrideCommand);
+WineRunner findWineRunner(const QString& prefix, const QString& overrideCommand);
 
 } // namespace verdane

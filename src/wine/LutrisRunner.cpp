@@ -19,30 +19,30 @@ QString expandHome(const QString& path, const QString& home)
 
 } // namespace
 
-std::optional<WineRunner> LutrisRunner(const QString& prefix, const QString& home)
+std::optional<WineRunner> lutrisRunner(const QString& prefix, const QString& home)
 {
     if (prefix.isEmpty())
         return std::nullopt;
-    const QString builds = LutrisDataFolder(home) + QLatin1String("/runners/wine/");
-    for (const QString& folder : LutrisConfigFolders(home)) {
+    const QString builds = lutrisDataFolder(home) + QLatin1String("/runners/wine/");
+    for (const QString& folder : lutrisConfigFolders(home)) {
         const QDir games(folder + QLatin1String("/games"));
         for (const QString& name :
              games.entryList({QStringLiteral("*.yml")}, QDir::Files, QDir::Name)) {
-            const std::optional<YAML::Node> game = LoadYamlFile(games.filePath(name));
+            const std::optional<YAML::Node> game = loadYamlFile(games.filePath(name));
             if (!game ||
-                !IsSameFolder(expandHome(YamlText(*game, {"game", "prefix"}), home), prefix))
+                !isSameFolder(expandHome(yamlText(*game, {"game", "prefix"}), home), prefix))
                 continue;
-            QString version = YamlText(*game, {"wine", "version"});
+            QString version = yamlText(*game, {"wine", "version"});
             if (version.isEmpty()) {
                 const std::optional<YAML::Node> runner =
-                    LoadYamlFile(folder + QLatin1String("/runners/wine.yml"));
+                    loadYamlFile(folder + QLatin1String("/runners/wine.yml"));
                 if (runner)
-                    version = YamlText(*runner, {"wine", "version"});
+                    version = yamlText(*runner, {"wine", "version"});
             }
             // A version is a folder name; anything else is not a Lutris build.
             if (version.isEmpty() || version.contains(u'/') || version.startsWith(u'.'))
                 continue;
-            if (std::optional<WineRunner> found = WineBuildIn(builds + version))
+            if (std::optional<WineRunner> found = wineBuildIn(builds + version))
                 return found;
         }
     }

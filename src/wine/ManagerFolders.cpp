@@ -21,25 +21,25 @@ QString dataHome(const QString& home)
 
 } // namespace
 
-QStringList LutrisConfigFolders(const QString& home)
+QStringList lutrisConfigFolders(const QString& home)
 {
     return {xdgFolder("XDG_CONFIG_HOME", home + QLatin1String("/.config")) +
                 QLatin1String("/lutris"),
-            LutrisDataFolder(home)};
+            lutrisDataFolder(home)};
 }
 
-QString LutrisDataFolder(const QString& home)
+QString lutrisDataFolder(const QString& home)
 {
     return dataHome(home) + QLatin1String("/lutris");
 }
 
-QStringList BottlesDataFolders(const QString& home)
+QStringList bottlesDataFolders(const QString& home)
 {
     return {dataHome(home) + QLatin1String("/bottles"),
             home + QLatin1String("/.var/app/com.usebottles.bottles/data/bottles")};
 }
 
-QStringList SteamRootFolders(const QString& home)
+QStringList steamRootFolders(const QString& home)
 {
     const QString flatpak = home + QLatin1String("/.var/app/com.valvesoftware.Steam");
     const QString candidates[] = {
@@ -56,15 +56,15 @@ QStringList SteamRootFolders(const QString& home)
     return roots;
 }
 
-QStringList ManagerPrefixParents(const QString& home)
+QStringList managerPrefixParents(const QString& home)
 {
     QStringList parents{home + QLatin1String("/Games")};
-    for (const QString& data : BottlesDataFolders(home))
+    for (const QString& data : bottlesDataFolders(home))
         parents.append(data + QLatin1String("/bottles"));
     return parents;
 }
 
-bool IsSameFolder(const QString& first, const QString& second)
+bool isSameFolder(const QString& first, const QString& second)
 {
     if (first.isEmpty() || second.isEmpty())
         return false;

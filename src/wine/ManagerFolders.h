@@ -10,19 +10,19 @@ namespace verdane {
 
 // Lutris's configuration folders: the XDG one and the data folder that newer
 // Lutris versions use instead; each may hold games/*.yml and runners/wine.yml.
-QStringList LutrisConfigFolders(const QString& home);
+QStringList lutrisConfigFolders(const QString& home);
 // Lutris's data folder, which holds runners/wine/<version>/.
-QString LutrisDataFolder(const QString& home);
+QString lutrisDataFolder(const QString& home);
 // Bottles' data folders (each holds bottles/<name>/ and runners/<runner>/):
 // the native one, then the Flatpak one.
-QStringList BottlesDataFolders(const QString& home);
+QStringList bottlesDataFolders(const QString& home);
 // Steam's root folders that exist, each once: native, then Flatpak.
-QStringList SteamRootFolders(const QString& home);
+QStringList steamRootFolders(const QString& home);
 // The folders whose subfolders are the managers' prefixes by default: Lutris's
 // games folder (~/Games) and Bottles' bottles folders.
-QStringList ManagerPrefixParents(const QString& home);
+QStringList managerPrefixParents(const QString& home);
 
 // Whether two paths name the same folder (links resolved when both exist).
-bool IsSameFolder(const QString& first, const QString& second);
+bool isSameFolder(const QString& first, const QString& second);
 
 } // namespace verdane

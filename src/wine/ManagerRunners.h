@@ -15,15 +15,15 @@ namespace verdane {
 // A Lutris game configuration (games/*.yml) whose game: prefix: is the prefix
 // names the build in wine: version: (else the wine runner configuration's
 // version), kept in Lutris's runners/wine/<version>/.
-std::optional<WineRunner> LutrisRunner(const QString& prefix, const QString& home);
+std::optional<WineRunner> lutrisRunner(const QString& prefix, const QString& home);
 // A bottle is its own prefix: its bottle.yml names the build in Runner:, kept
 // in the runners/ folder of Bottles (native or Flatpak); "sys-" runners are
 // the system's wine.
-std::optional<WineRunner> BottlesRunner(const QString& prefix, const QString& home);
+std::optional<WineRunner> bottlesRunner(const QString& prefix, const QString& home);
 // A Steam prefix <library>/steamapps/compatdata/<app>/pfx: the Proton build
 // whose folders its config_info lists, or the one whose proton script declares
 // the prefix version that its version file holds, in Steam's libraries
 // (steamapps/common) or compatibility tools (compatibilitytools.d).
-std::optional<WineRunner> SteamProtonRunner(const QString& prefix, const QString& home);
+std::optional<WineRunner> steamProtonRunner(const QString& prefix, const QString& home);
 
 } // namespace verdane

@@ -30,7 +30,7 @@ std::optional<WineRunner> fromConfigInfo(const QString& compatData)
             const qsizetype at = lines[i].lastIndexOf(QLatin1String(dist));
             if (at <= 0 || !QDir::isAbsolutePath(lines[i]))
                 continue;
-            if (std::optional<WineRunner> found = WineBuildIn(lines[i].left(at)))
+            if (std::optional<WineRunner> found = wineBuildIn(lines[i].left(at)))
                 return found;
         }
     }
@@ -55,7 +55,7 @@ QString declaredPrefixVersion(const QString& protonFolder)
 QStringList protonFolders(const QString& library, const QString& home)
 {
     QStringList parents{library + QLatin1String("/steamapps/common")};
-    for (const QString& root : SteamRootFolders(home))
+    for (const QString& root : steamRootFolders(home))
         parents << root + QLatin1String("/steamapps/common")
                 << root + QLatin1String("/compatibilitytools.d");
     parents << QStringLiteral("/usr/share/steam/compatibilitytools.d");
@@ -73,7 +73,7 @@ QStringList protonFolders(const QString& library, const QString& home)
 
 } // namespace
 
-std::optional<WineRunner> SteamProtonRunner(const QString& prefix, const QString& home)
+std::optional<WineRunner> steamProtonRunner(const QString& prefix, const QString& home)
 {
     const QString compatData = QFileInfo(prefix).absolutePath();
     const QDir apps = QFileInfo(compatData).absoluteDir();
@@ -91,7 +91,7 @@ std::optional<WineRunner> SteamProtonRunner(const QString& prefix, const QString
     for (const QString& folder : protonFolders(library, home)) {
         if (declaredPrefixVersion(folder) != version)
             continue;
-        if (std::optional<WineRunner> found = WineBuildIn(folder))
+        if (std::optional<WineRunner> found = wineBuildIn(folder))
             return found;
     }
     return std::nullopt;

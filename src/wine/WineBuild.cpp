@@ -58,7 +58,7 @@ bool hasWine(const QString& build)
 
 } // namespace
 
-std::optional<WineRunner> WineBuildIn(const QString& folder)
+std::optional<WineRunner> wineBuildIn(const QString& folder)
 {
     const QString clean = QDir::cleanPath(folder);
     if (hasWine(clean))

@@ -15,6 +15,6 @@ namespace verdane {
 // do; for a Proton build also WINEDLLPATH (its vkd3d and wine folders) and
 // ORIG_LD_LIBRARY_PATH (what the programs Wine hands files to get back), as
 // Proton's own launch script sets them. Nothing when there is no executable wine.
-std::optional<WineRunner> WineBuildIn(const QString& folder);
+std::optional<WineRunner> wineBuildIn(const QString& folder);
 
 } // namespace verdane

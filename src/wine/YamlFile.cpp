@@ -14,7 +14,7 @@ constexpr qint64 largestConfiguration = 1024 * 1024;
 
 } // namespace
 
-std::optional<YAML::Node> LoadYamlFile(const QString& path)
+std::optional<YAML::Node> loadYamlFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > largestConfiguration)
@@ -27,7 +27,7 @@ std::optional<YAML::Node> LoadYamlFile(const QString& path)
     }
 }
 
-QString YamlText(const YAML::Node& root, std::initializer_list<const char*> keys)
+QString yamlText(const YAML::Node& root, std::initializer_list<const char*> keys)
 {
     try {
         YAML::Node node = root;

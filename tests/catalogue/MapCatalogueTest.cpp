@@ -15,13 +15,13 @@
 namespace verdane::test {
 namespace {
 
-const QString dbFile = QStringLiteral("ZarnREZ.dat");
+const QString DbFile = QStringLiteral("ZarnREZ.dat");
 
 // Runs SQL on the catalogue file in the current folder.
 void sql(const char* text)
 {
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(dbFile.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(DbFile.toUtf8().constData(), &db), SQLITE_OK);
     EXPECT_EQ(sqlite3_exec(db, text, nullptr, nullptr, nullptr), SQLITE_OK) << text;
     sqlite3_close(db);
 }
@@ -66,18 +66,18 @@ TEST_F(CatalogueTest, ABrokenCatalogueIsShownAtOpenAndLaterQueriesAndLeftAlone)
     for (const auto& [content, locked, text] : cases) {
         prompt.clear();
         sqlite3* locker = nullptr;
-        if (locked && writeCatalogue(dbFile, {})) {
-            sqlite3_open(dbFile.toUtf8().constData(), &locker);
+        if (locked && writeCatalogue(DbFile, {})) {
+            sqlite3_open(DbFile.toUtf8().constData(), &locker);
             sqlite3_exec(locker, "begin exclusive", nullptr, nullptr, nullptr);
         } else if (!content.isNull()) {
-            writeFile(dbFile, content);
+            writeFile(DbFile, content);
         }
-        const QByteArray before = readFile(dbFile);
+        const QByteArray before = readFile(DbFile);
         MapCatalogue catalogue;
         EXPECT_FALSE(catalogue.LoadCategory(0) || catalogue.LoadCategory(1));
         EXPECT_EQ(prompt.texts(), QStringList(2, text));
-        EXPECT_EQ(QFile::exists(dbFile), locked || !content.isNull());
-        EXPECT_EQ(readFile(dbFile), before);
+        EXPECT_EQ(QFile::exists(DbFile), locked || !content.isNull());
+        EXPECT_EQ(readFile(DbFile), before);
         sqlite3_close(locker);
     }
 }
@@ -87,7 +87,7 @@ TEST_F(CatalogueTest, LoadsOneCategoryNewestFirstAndReloadsNeverMixTexts)
     const QString tail = QStringLiteral("一个很长很长的名字 with a long tail of text");
     const QStringList longNames{tail + "1", tail + "2", tail + "3"};
     ASSERT_TRUE(writeCatalogue(
-        dbFile, {row(0, "2023-05-01", longNames[1], "http://h/m.w3x"),
+        DbFile, {row(0, "2023-05-01", longNames[1], "http://h/m.w3x"),
                  row(1, "2030-01-01", "短", "/s"), row(0, "2024-01-01 08:00", longNames[0], "n"),
                  row(0, "2022-12-31", longNames[2], "x"), row(2, "2", "b", "")}));
     MapCatalogue catalogue;
@@ -117,7 +117,7 @@ TEST_F(CatalogueTest, MarksExactNamesInTheCategorysFolderOnlyAndTheFirstRecordOf
     ASSERT_TRUE(storePath(QStringLiteral("War3"), work.filePath(QStringLiteral("w3/War3.exe"))));
     ASSERT_TRUE(storePath(QStringLiteral("Tools"), work.filePath(QStringLiteral("tools"))));
     ASSERT_TRUE(writeCatalogue(
-        dbFile,
+        DbFile,
         {row(0, "9", "exact", "http://h/f/a.w3x"), row(0, "8", "other case", "http://h/B.w3x"),
          row(0, "7", "same name, later", "http://x/a.w3x"), row(0, "6", "cn", "http://h/守卫.w3x"),
          row(0, "5", "in a subfolder", "http://h/deep.w3x"), row(0, "4", "folder", "http://h/pack"),

@@ -5,7 +5,7 @@
 namespace verdane {
 namespace {
 
-TEST(DownloadFileName, TakesTheLastPieceAsItStandsAndRefusesUnsafeNames)
+TEST(downloadFileName, TakesTheLastPieceAsItStandsAndRefusesUnsafeNames)
 {
     const QString host = QStringLiteral("http://host/");
     const QString refused;
@@ -25,7 +25,7 @@ TEST(DownloadFileName, TakesTheLastPieceAsItStandsAndRefusesUnsafeNames)
         {host + QString(86, u'图'), refused},
     };
     for (const auto& [link, name] : cases)
-        EXPECT_EQ(DownloadFileName(link), name) << link.toStdString();
+        EXPECT_EQ(downloadFileName(link), name) << link.toStdString();
 }
 
 } // namespace

@@ -23,8 +23,8 @@ namespace {
 using test::readFile;
 using test::writeFile;
 
-const QByteArray kOlderCopy = "an older copy of the map";
-const QByteArray kSmall(70000, 'm');
+const QByteArray OlderCopy = "an older copy of the map";
+const QByteArray Small(70000, 'm');
 
 // Every entry of a folder, hidden ones, links and folders included, sorted.
 QStringList entries(const QString& folder)
@@ -37,7 +37,7 @@ class DownloadKillTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(writeFile(root_.filePath(QStringLiteral("small.w3x")), kSmall) &&
+        ASSERT_TRUE(writeFile(root_.filePath(QStringLiteral("small.w3x")), Small) &&
                     server_.started());
     }
     int download(const QString& path, const QString& localPath) const
@@ -59,7 +59,7 @@ TEST_F(DownloadKillTest, AKilledDownloadLeavesNothingUnderTheFinalNameAndTheNext
                                        : QStringLiteral("/fault/bytes/1000000000/huge.w3x");
         QTemporaryDir folder;
         const QString target = folder.filePath(QStringLiteral("map.w3x"));
-        ASSERT_TRUE(!resumable || writeFile(target, kOlderCopy));
+        ASSERT_TRUE(!resumable || writeFile(target, OlderCopy));
         QProcess process;
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(QStringLiteral(VERDANE_DOWNLOAD_PROCESS), {server_.url(path), target});
@@ -71,7 +71,7 @@ TEST_F(DownloadKillTest, AKilledDownloadLeavesNothingUnderTheFinalNameAndTheNext
             << output.toStdString();
         process.kill(); // SIGKILL: no clean-up code of the download runs
         ASSERT_TRUE(process.waitForFinished(10000));
-        EXPECT_EQ(readFile(target), resumable ? kOlderCopy : QByteArray());
+        EXPECT_EQ(readFile(target), resumable ? OlderCopy : QByteArray());
         // Where the file system has no unnamed files, a file of the download's own form may remain.
         for (const QString& name : entries(folder.path()))
             EXPECT_TRUE(name == QStringLiteral("map.w3x") ||
@@ -83,7 +83,7 @@ TEST_F(DownloadKillTest, AKilledDownloadLeavesNothingUnderTheFinalNameAndTheNext
             0);
         EXPECT_EQ(next.resumedFrom() > 0, resumable);
         EXPECT_EQ(entries(folder.path()), QStringList{"map.w3x"});
-        EXPECT_EQ(readFile(target), kSmall);
+        EXPECT_EQ(readFile(target), Small);
     }
 }
 
@@ -109,10 +109,10 @@ TEST_F(DownloadKillTest, TheSweepTakesOnlyLeftOversOfTheDownloadsOwnForm)
 
     // A name of 255 bytes over an older copy: the temporary name beside it is cut to stay valid.
     const QString longest = QString(83, u'图') + QStringLiteral("é.w3x");
-    ASSERT_TRUE(writeFile(at(longest), kOlderCopy));
+    ASSERT_TRUE(writeFile(at(longest), OlderCopy));
     ASSERT_EQ(download(QStringLiteral("/small.w3x"), at(longest)), 0);
     ::close(held);
-    EXPECT_EQ(readFile(at(longest)), kSmall);
+    EXPECT_EQ(readFile(at(longest)), Small);
     kept << ".l.w3x.verdane-Link00"
          << ".d.w3x.verdane-Fold00" << running << longest;
     kept.sort();

@@ -18,7 +18,7 @@ namespace {
 using test::readFile;
 using test::writeFile;
 
-const QByteArray kOlderCopy = "an older copy of the file";
+const QByteArray OlderCopy = "an older copy of the file";
 
 // The real content server on a temporary folder; each download goes to target.
 class HttpDownloadTest : public ::testing::Test {
@@ -88,12 +88,12 @@ TEST_F(HttpDownloadTest, ReplacesTheTargetOnlyWithACompleteBody)
         const QString failed = QStringLiteral("-1 %1 %2 ")
                                    .arg(int(c.failure))
                                    .arg(c.failure == Read ? "读文件出错!" : "");
-        writeFile(target, kOlderCopy);
+        writeFile(target, OlderCopy);
         EXPECT_EQ(run(QString::fromUtf8(c.url), limits),
                   c.failure == None ? "0 0  target.bin" : failed + "target.bin")
             << c.url;
         const QByteArray expected = QByteArray(c.url).contains("small") ? small : QByteArray();
-        EXPECT_EQ(readFile(target), c.failure == None ? expected : kOlderCopy) << c.url;
+        EXPECT_EQ(readFile(target), c.failure == None ? expected : OlderCopy) << c.url;
         if (c.failure != None && c.stallSeconds == 30) {
             QFile::remove(target);
             EXPECT_EQ(run(QString::fromUtf8(c.url), limits), failed) << c.url;
@@ -105,7 +105,7 @@ TEST_F(HttpDownloadTest, AMissingFolderOrAFullDiskFailsAndKeepsTheOlderCopy)
 {
     EXPECT_EQ(run("/small.bin", {}, out.filePath(QStringLiteral("no/such/x.bin"))),
               QStringLiteral("-1 %1  ").arg(int(DownloadFailure::CreateFile)));
-    writeFile(target, kOlderCopy);
+    writeFile(target, OlderCopy);
     // The file size limit stands for a full disk: writes past it fail with EFBIG.
     rlimit previous{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
@@ -117,7 +117,7 @@ TEST_F(HttpDownloadTest, AMissingFolderOrAFullDiskFailsAndKeepsTheOlderCopy)
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_EQ(result, QStringLiteral("-1 %1  target.bin").arg(int(DownloadFailure::Write)));
-    EXPECT_EQ(readFile(target), kOlderCopy);
+    EXPECT_EQ(readFile(target), OlderCopy);
 }
 
 TEST_F(HttpDownloadTest, SendsAnEncodedPathAndReportsRisingProgress)

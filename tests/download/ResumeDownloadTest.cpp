@@ -26,13 +26,13 @@ using enum DownloadFailure;
 using test::readFile;
 using test::writeFile;
 
-constexpr int kSize = 200000;
-const QByteArray kOlderCopy = "an older copy of the map";
+constexpr int Size = 200000;
+const QByteArray OlderCopy = "an older copy of the map";
 
 QByteArray content(int seed)
 {
-    QByteArray bytes(kSize, Qt::Uninitialized);
-    for (int i = 0; i < kSize; ++i)
+    QByteArray bytes(Size, Qt::Uninitialized);
+    for (int i = 0; i < Size; ++i)
         bytes[i] = static_cast<char>((i * seed + i / 977) & 0xff);
     return bytes;
 }
@@ -87,7 +87,7 @@ TEST_F(ResumeDownloadTest, TheNextDownloadContinuesOnlyWhatFits)
     const QByteArray second = content(11);
     const QByteArray sha = QCryptographicHash::hash(first, QCryptographicHash::Sha256);
     // A continued partial also proves that If-Range carried the validator.
-    const QString half = QStringLiteral("bytes=%1-").arg(kSize / 2);
+    const QString half = QStringLiteral("bytes=%1-").arg(Size / 2);
     const struct {
         const char* path;
         bool changed; // the server's file changes between the downloads
@@ -113,23 +113,21 @@ TEST_F(ResumeDownloadTest, TheNextDownloadContinuesOnlyWhatFits)
         SCOPED_TRACE(index);
         // Each row has a link of its own, which the server cuts the first time.
         const QString path = QStringLiteral("/fault/%1/f.bin?%2").arg(row.path).arg(index);
-        ASSERT_TRUE(writeFile(target, kOlderCopy));
+        ASSERT_TRUE(writeFile(target, OlderCopy));
         ASSERT_TRUE(writeFile(root.filePath(QStringLiteral("f.bin")), first));
         EXPECT_EQ(run(path, row.sha256, 1), Read);
         EXPECT_EQ(files(), row.path == std::string_view("short") ? 1 : 3);
-        EXPECT_EQ(readFile(target), kOlderCopy);
+        EXPECT_EQ(readFile(target), OlderCopy);
         ranges();
 
         ASSERT_TRUE(!row.changed || writeFile(root.filePath(QStringLiteral("f.bin")), second));
         EXPECT_EQ(run(path, row.sha256), row.failure);
-        EXPECT_EQ(resumedFrom, row.continued ? kSize / 2 : 0);
+        EXPECT_EQ(resumedFrom, row.continued ? Size / 2 : 0);
         EXPECT_EQ(ranges(), row.requests);
         EXPECT_EQ(percents.value(0) == 50, row.continued)
             << "the bar starts where the partial ends";
         EXPECT_EQ(files(), 1);
-        EXPECT_EQ(readFile(target), row.failure != None ? kOlderCopy
-                                    : row.changed       ? second
-                                                        : first);
+        EXPECT_EQ(readFile(target), row.failure != None ? OlderCopy : row.changed ? second : first);
     }
 }
 

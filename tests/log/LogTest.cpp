@@ -90,13 +90,13 @@ TEST_F(LogTest, RotatesAtTheSizeBoundKeepingThreeFiles)
 {
     LogFile log(logFilePath());
     // Four lines fill a file exactly; the fifth starts the next one.
-    const QByteArray line = QByteArray(LogFile::kMaxBytes / 4 - 1, 'x') + '\n';
+    const QByteArray line = QByteArray(LogFile::MaxBytes / 4 - 1, 'x') + '\n';
     for (int i = 0; i < 3 * 4 + 1; ++i)
         log.append(line);
     EXPECT_EQ(QDir(logFolder()).entryList(QDir::Files),
               QStringList({u"verdane.log"_s, u"verdane.log.1"_s, u"verdane.log.2"_s}));
     EXPECT_EQ(QFileInfo(logFilePath()).size(), line.size());
-    EXPECT_EQ(QFileInfo(logFilePath() + u".1"_s).size(), LogFile::kMaxBytes);
+    EXPECT_EQ(QFileInfo(logFilePath() + u".1"_s).size(), LogFile::MaxBytes);
 }
 
 TEST_F(LogTest, AnUnwritableLogChangesNothingForTheUser)

@@ -16,9 +16,9 @@
 namespace verdane {
 namespace {
 
-const QString matchQuestion = QStringLiteral("找到一个符合的文件，是否启用！");
-const QString endNotice = QStringLiteral("搜索完毕！没有找到对应的文件，请重新确定盘符");
-const QString exitQuestion = QStringLiteral("搜索还未停止，你确定要退出吗？");
+const QString MatchQuestion = QStringLiteral("找到一个符合的文件，是否启用！");
+const QString EndNotice = QStringLiteral("搜索完毕！没有找到对应的文件，请重新确定盘符");
+const QString ExitQuestion = QStringLiteral("搜索还未停止，你确定要退出吗？");
 
 class SearchDialog : public testing::Test {
 protected:
@@ -66,7 +66,7 @@ TEST_F(SearchDialog, ScansTheChosenRootOrAllOfThemInBoxOrderAskingForExactNames)
     QStringList asked; // the path shown in the "当前位置" line while each question is open
     for (int i = 0; i < 5; ++i)
         prompt_.onNextMessage([&](const QString& shown) {
-            if (shown == matchQuestion)
+            if (shown == MatchQuestion)
                 asked.append(dialog->findChild<QLabel*>(QStringLiteral("1062"))->text());
         });
     for (const QString& root : {path("b/"), box->itemText(2)}) {
@@ -74,12 +74,12 @@ TEST_F(SearchDialog, ScansTheChosenRootOrAllOfThemInBoxOrderAskingForExactNames)
         click(*dialog, "1061");
         EXPECT_TRUE(dialog->IsRunning());
         ASSERT_TRUE(test::waitUntil(
-            [&] { return prompt_.texts().endsWith(endNotice) && !dialog->WorkerActive(); }));
+            [&] { return prompt_.texts().endsWith(EndNotice) && !dialog->WorkerActive(); }));
         EXPECT_FALSE(dialog->IsRunning());
     }
     EXPECT_EQ(asked, (QStringList{path("b/w3/War3.exe"), path("a/games/War3.exe"),
                                   path("b/w3/War3.exe")}));
-    EXPECT_EQ(prompt_.texts().count(endNotice), 2);
+    EXPECT_EQ(prompt_.texts().count(EndNotice), 2);
     EXPECT_TRUE(handedOver_.isEmpty() && dialog->isVisible());
 }
 
@@ -92,10 +92,10 @@ TEST_F(SearchDialog, InterruptingTheFirstQuestion)
         QList<bool> answers;
         QStringList texts;
     } cases[] = {
-        {nullptr, {true}, {matchQuestion}},
-        {"2", {false, false}, {matchQuestion, exitQuestion, matchQuestion, endNotice}},
-        {"2", {false, true}, {matchQuestion, exitQuestion}},
-        {"1060", {false}, {matchQuestion}},
+        {nullptr, {true}, {MatchQuestion}},
+        {"2", {false, false}, {MatchQuestion, ExitQuestion, MatchQuestion, EndNotice}},
+        {"2", {false, true}, {MatchQuestion, ExitQuestion}},
+        {"1060", {false}, {MatchQuestion}},
     };
     for (const auto& c : cases) {
         prompt_.clear();

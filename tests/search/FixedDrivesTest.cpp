@@ -11,7 +11,7 @@
 namespace verdane {
 namespace {
 
-TEST(FixedDriveMounts, KeepsLocalDisksAndLeavesOutTheRest)
+TEST(fixedDriveMounts, KeepsLocalDisksAndLeavesOutTheRest)
 {
     // A desktop: system disk, btrfs subvolumes, ntfs-3g, a second disk bound
     // twice, a USB stick, a CD and pseudo, network and virtual file systems.
@@ -42,13 +42,13 @@ TEST(FixedDriveMounts, KeepsLocalDisksAndLeavesOutTheRest)
     const auto probe = [](const QString& source, const QString&) {
         return QStringList{"/dev/sdc1", "/dev/sr0"}.contains(source);
     };
-    EXPECT_EQ(FixedDriveMounts(desktop, probe),
+    EXPECT_EQ(fixedDriveMounts(desktop, probe),
               (QStringList{"/", "/home/", "/srv/games/", "/mnt/win/", "/mnt/data disk/"}));
-    EXPECT_EQ(FixedDriveMounts(container, probe), (QStringList{"/", "/work/"}));
-    EXPECT_EQ(FixedDriveMounts("garbage\n\n1 2 3 - ext4\n", probe), QStringList{});
+    EXPECT_EQ(fixedDriveMounts(container, probe), (QStringList{"/", "/work/"}));
+    EXPECT_EQ(fixedDriveMounts("garbage\n\n1 2 3 - ext4\n", probe), QStringList{});
 }
 
-TEST(WineDriveRoots, AreTheDriveCOfEveryWinePrefix)
+TEST(wineDriveRoots, AreTheDriveCOfEveryWinePrefix)
 {
     QTemporaryDir home;
     QTemporaryDir elsewhere;
@@ -60,9 +60,9 @@ TEST(WineDriveRoots, AreTheDriveCOfEveryWinePrefix)
     const QString winetricks =
         home.filePath(QStringLiteral(".local/share/wineprefixes/w3/drive_c/"));
     const QString other = elsewhere.filePath(QStringLiteral("pfx/drive_c/"));
-    EXPECT_EQ(WineDriveRoots(home.path(), elsewhere.filePath(QStringLiteral("pfx"))),
+    EXPECT_EQ(wineDriveRoots(home.path(), elsewhere.filePath(QStringLiteral("pfx"))),
               (QStringList{other, own, winetricks}));
-    EXPECT_EQ(WineDriveRoots(home.path(), home.filePath(QStringLiteral(".wine/"))),
+    EXPECT_EQ(wineDriveRoots(home.path(), home.filePath(QStringLiteral(".wine/"))),
               (QStringList{own, winetricks}));
 }
 

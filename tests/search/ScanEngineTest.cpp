@@ -16,7 +16,7 @@
 namespace verdane {
 namespace {
 
-const QString end = QStringLiteral("<end>");
+const QString End = QStringLiteral("<end>");
 
 // Makes an empty file below a temporary folder and gives its path.
 QString file(const QTemporaryDir& dir, const QString& relative)
@@ -32,7 +32,7 @@ QStringList scan(const QStringList& roots)
     context.AddFilter(QStringLiteral(".exe"));
     QStringList events;
     context.SetNotify([&](ScanReport report, const QString& path) {
-        events.append(report == ScanReport::Finished ? end : path);
+        events.append(report == ScanReport::Finished ? End : path);
     });
     ScanDrives(context, roots);
     return events;
@@ -67,9 +67,9 @@ TEST(ScanFolder, ReportsTheExactExtensionOutsideDotFoldersAndFollowsNoLink)
                                                          {"g/up", ".."}};
     for (const auto& [link, target] : links)
         QFile::link(QString::fromUtf8(target), dir.filePath(QString::fromUtf8(link)));
-    expected << dir.filePath(QStringLiteral("link.exe")) << end;
+    expected << dir.filePath(QStringLiteral("link.exe")) << End;
     QStringList events = scan({dir.path()});
-    EXPECT_EQ(events.last(), end);
+    EXPECT_EQ(events.last(), End);
     events.sort();
     expected.sort();
     EXPECT_EQ(events, expected);
@@ -89,7 +89,7 @@ TEST(ScanFolder, SkipsPathsThatWouldReach260BytesInCodePage936)
     const QString wide = file(dir, wideFolder + "/x.exe");
     file(dir, wideFolder + "/xy.exe");
     QStringList events = scan({dir.path()});
-    QStringList expected{longest, wide, end};
+    QStringList expected{longest, wide, End};
     events.sort();
     expected.sort();
     EXPECT_EQ(events, expected);

@@ -11,14 +11,14 @@
 namespace verdane {
 namespace {
 
-const QByteArray kVersionBytes = "1.0.0|\xc8\xab\xc1\xbf\r\n";
-const QString kPath = QStringLiteral("/zarn/plexa/ZarnMapVersion.txt");
+const QByteArray VersionBytes = "1.0.0|\xc8\xab\xc1\xbf\r\n";
+const QString Path = QStringLiteral("/zarn/plexa/ZarnMapVersion.txt");
 
 class HttpGetTextTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        test::writeFile(root.filePath(kPath.mid(1)), kVersionBytes);
+        test::writeFile(root.filePath(Path.mid(1)), VersionBytes);
         ASSERT_TRUE(server.started());
     }
     QString hostPath(const QString& path) const { return server.host() + path; }
@@ -31,23 +31,23 @@ protected:
 TEST_F(HttpGetTextTest, ReturnsTheBodyBytesOfAStatus200AndNothingElse)
 {
     // The port of the host part wins over the one passed; without one the passed port is used.
-    EXPECT_EQ(HttpGetText(QStringLiteral("http://") + hostPath(kPath), 1), kVersionBytes);
-    EXPECT_EQ(HttpGetText(QStringLiteral("127.0.0.1") + kPath, quint16(server.port())),
-              kVersionBytes);
+    EXPECT_EQ(HttpGetText(QStringLiteral("http://") + hostPath(Path), 1), VersionBytes);
+    EXPECT_EQ(HttpGetText(QStringLiteral("127.0.0.1") + Path, quint16(server.port())),
+              VersionBytes);
     EXPECT_TRUE(test::readFile(log).contains(
         "GET /zarn/plexa/ZarnMapVersion.txt\tUser-Agent: My_Session\t"));
     for (const QString& path :
          {QStringLiteral("/missing.txt"), QStringLiteral("/fault/status/204/x"),
-          QStringLiteral("/fault/short") + kPath,
-          QStringLiteral("/fault/redirect/0") + kPath}) // not followed
+          QStringLiteral("/fault/short") + Path,
+          QStringLiteral("/fault/redirect/0") + Path}) // not followed
         EXPECT_TRUE(HttpGetText(hostPath(path), 80).isEmpty()) << path.toStdString();
-    EXPECT_TRUE(HttpGetText(QStringLiteral("127.0.0.1:1") + kPath, 80).isEmpty());
+    EXPECT_TRUE(HttpGetText(QStringLiteral("127.0.0.1:1") + Path, 80).isEmpty());
 }
 
 TEST_F(HttpGetTextTest, RefusesOtherSchemesWithoutSendingAnything)
 {
     const QByteArray before = test::readFile(log);
-    EXPECT_TRUE(HttpGetText(QStringLiteral("https://") + hostPath(kPath), 1).isEmpty());
+    EXPECT_TRUE(HttpGetText(QStringLiteral("https://") + hostPath(Path), 1).isEmpty());
     EXPECT_TRUE(HttpGetText(QString(), quint16(server.port())).isEmpty());
     EXPECT_EQ(test::readFile(log), before);
 }

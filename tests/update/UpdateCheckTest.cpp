@@ -21,8 +21,8 @@
 namespace verdane {
 namespace {
 
-const QString kOffer = QStringLiteral("已经有新的版本了，现在需要更新？");
-const QString kUpdater = GetModuleDir() + QStringLiteral("NaloUpdate.exe");
+const QString Offer = QStringLiteral("已经有新的版本了，现在需要更新？");
+const QString Updater = GetModuleDir() + QStringLiteral("NaloUpdate.exe");
 
 class UpdateCheckTest : public ::testing::Test {
 protected:
@@ -33,7 +33,7 @@ protected:
         config.writeSystemFile("[General]\nCurr_Version=1.0.0\n");
         window.show();
     }
-    void TearDown() override { QFile::remove(kUpdater); }
+    void TearDown() override { QFile::remove(Updater); }
     // The check's result, the texts shown, Update and UpdateType as stored, the programs started.
     QString check(const QByteArray& served, bool updater = false)
     {
@@ -41,10 +41,10 @@ protected:
         QFile::remove(version);
         if (!served.isNull())
             test::writeFile(version, served);
-        QFile::remove(kUpdater);
+        QFile::remove(Updater);
         QFile::remove(config.userFile());
         if (updater)
-            test::writeFile(kUpdater, "#!/bin/sh\n", true);
+            test::writeFile(Updater, "#!/bin/sh\n", true);
         prompt.clear();
         const int result = UpdateCheck([&] { window.close(); }).CheckForUpdate(&window);
         QCoreApplication::processEvents();
@@ -68,7 +68,7 @@ TEST_F(UpdateCheckTest, OffersOnlyADifferentVersionAndWritesNothingUntilAccepted
     prompt.setDefaultAnswer(false);
     EXPECT_EQ(check("1.0.0|full", true), QStringLiteral("%1||||").arg(UpdateCheck::UpToDate));
     EXPECT_EQ(check("1.0.1|full", true),
-              QStringLiteral("%1|%2|||").arg(UpdateCheck::Offered).arg(kOffer));
+              QStringLiteral("%1|%2|||").arg(UpdateCheck::Offered).arg(Offer));
     EXPECT_EQ(check({}, true),
               QStringLiteral("%1||||").arg(UpdateCheck::NoVersion)); // no version file
     // From the link, only "up to date" says so: a failed fetch is not "up to date".
@@ -87,7 +87,7 @@ TEST_F(UpdateCheckTest, OffersOnlyADifferentVersionAndWritesNothingUntilAccepted
 // back, a settings folder that cannot be made (a file stands in its place).
 TEST_F(UpdateCheckTest, WithoutFieldTwoUpdaterOrRecordAcceptingStartsNothingAndTheProgramRuns)
 {
-    const QString offered = QStringLiteral("%1|%2").arg(UpdateCheck::Offered).arg(kOffer);
+    const QString offered = QStringLiteral("%1|%2").arg(UpdateCheck::Offered).arg(Offer);
     const QString unrecorded =
         offered + QStringLiteral("+无法记录更新请求，请检查配置文件是否可写。|");
     EXPECT_EQ(check("2.0", true), offered + QStringLiteral("|1||")); // only Update is written
@@ -105,7 +105,7 @@ TEST_F(UpdateCheckTest, AcceptingStoresBothValuesThenStartsTheUpdaterAndClosesTh
     // "全量更新" in code page 936, then a line break and a third field.
     EXPECT_EQ(
         check("2.0|\xc8\xab\xc1\xbf\xb8\xfc\xd0\xc2\r\n|ignored", true),
-        QStringLiteral("%1|%2|1|全量更新\r\n|%3").arg(UpdateCheck::Offered).arg(kOffer, kUpdater));
+        QStringLiteral("%1|%2|1|全量更新\r\n|%3").arg(UpdateCheck::Offered).arg(Offer, Updater));
     EXPECT_TRUE(test::waitUntil([&] { return !window.isVisible(); }));
 }
 

@@ -24,7 +24,7 @@ TEST(SplitText, KeepsInnerEmptyPiecesAndDropsAnEmptyLastOneAppendingToTheList)
     }
 }
 
-TEST(CompareVersionText, ComparesFieldOneExactly)
+TEST(compareVersionText, ComparesFieldOneExactly)
 {
     const struct {
         QString installed;
@@ -43,7 +43,7 @@ TEST(CompareVersionText, ComparesFieldOneExactly)
          "全量"}, // code page 936
     };
     for (const auto& c : cases) {
-        const VersionDecision decision = CompareVersionText(c.installed, c.fetched);
+        const VersionDecision decision = compareVersionText(c.installed, c.fetched);
         EXPECT_EQ(QList<bool>({decision.hasVersion, decision.upToDate, decision.hasUpdateType}),
                   QList<bool>({c.hasVersion, c.upToDate, c.hasUpdateType}))
             << c.fetched.toStdString();

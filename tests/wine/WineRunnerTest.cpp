@@ -127,7 +127,7 @@ TEST(WineRunner, EachPrefixRunsWithTheWineThatManagesIt)
         EXPECT_EQ(QString::fromUtf8(test::readFile(record)).split(u'\n', Qt::SkipEmptyParts),
                   QStringList({home + u'/' + c.wine, prefix, program, expand(c.environment)}));
         // The search offers the programs of Lutris's and Bottles' prefixes.
-        EXPECT_EQ(WineDriveRoots(home, QString()).contains(prefix + u"/drive_c/"_s),
+        EXPECT_EQ(wineDriveRoots(home, QString()).contains(prefix + u"/drive_c/"_s),
                   !c.program.contains(u"steamapps"_s));
     }
 }

@@ -13,7 +13,7 @@ namespace verdane::tool {
 
 namespace {
 
-const QString serverPlaceholder = QStringLiteral("{server}");
+const QString ServerPlaceholder = QStringLiteral("{server}");
 
 // "YYYY-MM-DD", optionally followed by " HH:MM" or " HH:MM:SS": text of this
 // form sorts in time order, which is what the program's query relies on.
@@ -137,9 +137,9 @@ void CatalogueSource::readEntry(const QString& text, int line)
     entry.UpdateTime = field(1);
     entry.MapName = field(2);
     entry.MapExplain = field(3);
-    entry.Pic_Link = QString(field(4)).replace(serverPlaceholder, server_);
-    entry.Down_Link = QString(field(5)).replace(serverPlaceholder, server_);
-    entry.ExplainLink = QString(field(6)).replace(serverPlaceholder, server_);
+    entry.Pic_Link = QString(field(4)).replace(ServerPlaceholder, server_);
+    entry.Down_Link = QString(field(5)).replace(ServerPlaceholder, server_);
+    entry.ExplainLink = QString(field(6)).replace(ServerPlaceholder, server_);
 
     const int before = static_cast<int>(errors_.size());
     if (!validUpdateTime(entry.UpdateTime))

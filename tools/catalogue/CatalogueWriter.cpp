@@ -21,7 +21,7 @@ struct StatementFinalizer {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
 
-const char* const schema = "create table ZarnMapDB ("
+const char* const Schema = "create table ZarnMapDB ("
                            "Maptype INTEGER NOT NULL, "
                            "UpdateTime TEXT NOT NULL, "
                            "MapName TEXT NOT NULL, "
@@ -73,7 +73,7 @@ bool CatalogueWriter::write(const QList<CatalogueEntry>& entries)
         auto failed = [&] { return discard(QString::fromUtf8(sqlite3_errmsg(db.get()))); };
 
         if (sqlite3_exec(db.get(), "begin", nullptr, nullptr, nullptr) != SQLITE_OK ||
-            sqlite3_exec(db.get(), schema, nullptr, nullptr, nullptr) != SQLITE_OK)
+            sqlite3_exec(db.get(), Schema, nullptr, nullptr, nullptr) != SQLITE_OK)
             return failed();
         sqlite3_stmt* rawStatement = nullptr;
         if (sqlite3_prepare_v2(db.get(),

@@ -70,8 +70,8 @@ int CLoadDown::DownloadFile(const QString& url, const QString& localPath, const 
 
 void CLoadDown::showProgress(int percent)
 {
-    findChild<QLabel*>(controlName(ControlId::Status))->setText(DownloadStatusText(percent));
-    progress_->SetPos(ProgressBarPosition(percent));
+    findChild<QLabel*>(controlName(ControlId::Status))->setText(downloadStatusText(percent));
+    progress_->SetPos(progressBarPosition(percent));
 }
 
 void CLoadDown::showCentred()

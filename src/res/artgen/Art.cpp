@@ -54,11 +54,11 @@ QImage blankImage(int width, int height)
 QImage makeStrip(int frameWidth, int height,
                  const std::function<void(QPainter&, const QRectF&, State)>& paintFrame)
 {
-    QImage strip = blankImage(frameWidth * kFrameCount, height);
+    QImage strip = blankImage(frameWidth * FrameCount, height);
     QPainter painter(&strip);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    for (int i = 0; i < kFrameCount; ++i) {
+    for (int i = 0; i < FrameCount; ++i) {
         painter.save();
         painter.translate(i * frameWidth, 0);
         painter.setClipRect(0, 0, frameWidth, height);
@@ -120,18 +120,18 @@ Plate buttonPlate(State state, qreal radius)
     case State::Hover:
         plate = {QColor(64, 104, 142),
                  QColor(20, 38, 58),
-                 iceLight,
+                 IceLight,
                  QColor(220, 240, 255, 190),
                  radius,
                  1.0};
         break;
     case State::Pressed:
         plate = {
-            QColor(10, 16, 25), QColor(36, 60, 86), goldLight, QColor(0, 0, 0, 0), radius, 1.0};
+            QColor(10, 16, 25), QColor(36, 60, 86), GoldLight, QColor(0, 0, 0, 0), radius, 1.0};
         break;
     case State::Focus:
         plate = {
-            QColor(46, 68, 94), QColor(14, 22, 33), gold, QColor(246, 206, 104, 120), radius, 1.0};
+            QColor(46, 68, 94), QColor(14, 22, 33), Gold, QColor(246, 206, 104, 120), radius, 1.0};
         break;
     case State::Disabled:
         plate = {QColor(46, 48, 52),
@@ -151,14 +151,14 @@ QColor buttonTextColour(State state)
     case State::Hover:
         return QColor(255, 255, 255);
     case State::Pressed:
-        return palette::goldLight;
+        return palette::GoldLight;
     case State::Disabled:
         return QColor(112, 114, 118);
     case State::Normal:
     case State::Focus:
         break;
     }
-    return palette::textLight;
+    return palette::TextLight;
 }
 
 void frostSpecks(QPainter& painter, const QRectF& area, int count, unsigned seed)

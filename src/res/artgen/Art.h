@@ -15,25 +15,25 @@ namespace verdane::art {
 
 // The five frames of a button strip, left to right.
 enum class State { Normal, Hover, Pressed, Focus, Disabled };
-inline constexpr int kFrameCount = 5;
+inline constexpr int FrameCount = 5;
 
 // The colours the whole set shares.
 namespace palette {
-inline const QColor colourKey{255, 0, 255};
-inline const QColor pageBlack{5, 5, 5};
-inline const QColor night{8, 12, 19};
-inline const QColor steelDark{16, 24, 35};
-inline const QColor steel{34, 50, 70};
-inline const QColor steelLight{62, 88, 116};
-inline const QColor iceDeep{24, 62, 102};
-inline const QColor ice{74, 136, 186};
-inline const QColor iceLight{158, 212, 244};
-inline const QColor frost{226, 242, 252};
-inline const QColor gold{198, 140, 0};
-inline const QColor goldLight{246, 206, 104};
-inline const QColor goldDark{104, 68, 6};
-inline const QColor textLight{229, 228, 225};
-inline const QColor labelBlue{41, 107, 163};
+inline const QColor ColourKey{255, 0, 255};
+inline const QColor PageBlack{5, 5, 5};
+inline const QColor Night{8, 12, 19};
+inline const QColor SteelDark{16, 24, 35};
+inline const QColor Steel{34, 50, 70};
+inline const QColor SteelLight{62, 88, 116};
+inline const QColor IceDeep{24, 62, 102};
+inline const QColor Ice{74, 136, 186};
+inline const QColor IceLight{158, 212, 244};
+inline const QColor Frost{226, 242, 252};
+inline const QColor Gold{198, 140, 0};
+inline const QColor GoldLight{246, 206, 104};
+inline const QColor GoldDark{104, 68, 6};
+inline const QColor TextLight{229, 228, 225};
+inline const QColor LabelBlue{41, 107, 163};
 } // namespace palette
 
 // Fonts: the CJK sans serif and serif, with fallbacks.

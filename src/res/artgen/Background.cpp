@@ -9,16 +9,16 @@ namespace verdane::art {
 
 namespace {
 
-constexpr int kWidth = 603;
-constexpr int kHeight = 428;
+constexpr int Width = 603;
+constexpr int Height = 428;
 
 // The window's outline, drawn `d` pixels inside the true edge: a raised crest at
 // the top left, a plate for the title buttons at the top right and a lower brow
 // between them.
 QPainterPath outline(qreal d)
 {
-    const qreal w = kWidth;
-    const qreal h = kHeight;
+    const qreal w = Width;
+    const qreal h = Height;
     const qreal r = 14 - d * 0.6;
     const qreal brow = 8 + d;
     QPainterPath path;
@@ -99,10 +99,10 @@ void drawCrest(QPainter& p)
     nameFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.5);
     nameFont = fitFont(nameFont, QStringLiteral("Nalo Zarn"), 84);
     p.setFont(nameFont);
-    QLinearGradient gold(0, 26, 0, 48);
-    gold.setColorAt(0.0, QColor(255, 232, 160));
-    gold.setColorAt(0.55, palette::goldLight);
-    gold.setColorAt(1.0, palette::gold);
+    QLinearGradient Gold(0, 26, 0, 48);
+    Gold.setColorAt(0.0, QColor(255, 232, 160));
+    Gold.setColorAt(0.55, palette::GoldLight);
+    Gold.setColorAt(1.0, palette::Gold);
     p.setPen(QColor(0, 0, 0, 200));
     p.drawText(QRectF(87, 25, 86, 26), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("Nalo Zarn"));
@@ -110,11 +110,11 @@ void drawCrest(QPainter& p)
     const QFontMetricsF nameMetrics(nameFont);
     nameText.addText(QPointF(86, 25 + (26 + nameMetrics.ascent() - nameMetrics.descent()) / 2),
                      nameFont, QStringLiteral("Nalo Zarn"));
-    p.fillPath(nameText, gold);
+    p.fillPath(nameText, Gold);
 
     p.setFont(fitFont(serifFont(17), QStringLiteral("地图发布器"), 84));
     shadowedText(p, QRectF(86, 50, 88, 24), Qt::AlignLeft | Qt::AlignVCenter,
-                 QStringLiteral("地图发布器"), palette::frost);
+                 QStringLiteral("地图发布器"), palette::Frost);
 
     QFont small = sansFont(7, false);
     small.setLetterSpacing(QFont::AbsoluteSpacing, 1.6);
@@ -123,13 +123,13 @@ void drawCrest(QPainter& p)
     p.drawText(QRectF(87, 76, 90, 12), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("FROZEN THRONE"));
     fadedLine(p, QPointF(20, 97), QPointF(168, 97), QColor(198, 140, 0, 200), 1.0);
-    p.fillPath(sparkPath(QPointF(94, 97), 4), palette::goldLight);
+    p.fillPath(sparkPath(QPointF(94, 97), 4), palette::GoldLight);
 }
 
 void drawPage(QPainter& p)
 {
     const QRectF page(165.5, 109.5, 424, 267);
-    drawWell(p, page, 3, palette::pageBlack);
+    drawWell(p, page, 3, palette::PageBlack);
 
     // Light falling from the tabs into the top of the page.
     QLinearGradient fall(0, 110, 0, 126);
@@ -151,7 +151,7 @@ void drawPage(QPainter& p)
     }
     // Above the paging controls.
     fadedLine(p, QPointF(176, 336.5), QPointF(582, 336.5), QColor(198, 140, 0, 190), 1.0);
-    p.fillPath(sparkPath(QPointF(377, 336.5), 4.5), palette::goldLight);
+    p.fillPath(sparkPath(QPointF(377, 336.5), 4.5), palette::GoldLight);
 }
 
 void drawTitlePlate(QPainter& p)
@@ -173,12 +173,12 @@ void drawTitlePlate(QPainter& p)
 
 QImage background()
 {
-    QImage canvas = blankImage(kWidth, kHeight);
+    QImage canvas = blankImage(Width, Height);
     QPainter p(&canvas);
 
     // The silhouette is filled without smoothing: every pixel is either the
     // window or the colour key, never a blend of the two.
-    QLinearGradient metal(0, 0, 0, kHeight);
+    QLinearGradient metal(0, 0, 0, Height);
     metal.setColorAt(0.0, QColor(32, 46, 64));
     metal.setColorAt(0.45, QColor(20, 30, 43));
     metal.setColorAt(1.0, QColor(12, 17, 25));
@@ -192,21 +192,21 @@ QImage background()
     p.setCompositionMode(QPainter::CompositionMode_SourceAtop);
 
     // Brushed metal: faint diagonal strokes, then frost specks.
-    for (int i = -kHeight; i < kWidth; i += 3) {
+    for (int i = -Height; i < Width; i += 3) {
         const int alpha = 6 + (i * 7919 % 11 + 11) % 11;
         p.setPen(QPen(QColor(150, 200, 240, alpha), 1.0));
-        p.drawLine(QPointF(i, 0), QPointF(i + kHeight * 0.35, kHeight));
+        p.drawLine(QPointF(i, 0), QPointF(i + Height * 0.35, Height));
     }
-    frostSpecks(p, QRectF(0, 0, kWidth, kHeight), 2200, 2024u);
+    frostSpecks(p, QRectF(0, 0, Width, Height), 2200, 2024u);
 
     // Rims that follow the outline: dark edge, ice line, gold trim.
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(2, 4, 8), 3.0));
     p.drawPath(outline(0));
-    QLinearGradient ice(0, 0, 0, kHeight);
-    ice.setColorAt(0.0, palette::iceLight);
-    ice.setColorAt(1.0, palette::iceDeep);
-    p.setPen(QPen(QBrush(ice), 1.2));
+    QLinearGradient Ice(0, 0, 0, Height);
+    Ice.setColorAt(0.0, palette::IceLight);
+    Ice.setColorAt(1.0, palette::IceDeep);
+    p.setPen(QPen(QBrush(Ice), 1.2));
     p.drawPath(outline(2.5));
     p.setPen(QPen(QColor(198, 140, 0, 130), 1.0));
     p.drawPath(outline(5.5));
@@ -215,16 +215,16 @@ QImage background()
 
     // The brow over the category tabs.
     fadedLine(p, QPointF(204, 18.5), QPointF(452, 18.5), QColor(198, 140, 0, 200), 1.0);
-    p.fillPath(sparkPath(QPointF(328, 18.5), 5), palette::goldLight);
+    p.fillPath(sparkPath(QPointF(328, 18.5), 5), palette::GoldLight);
 
     drawTitlePlate(p);
 
     // Launch column, category strip, page and bottom bar.
-    drawWell(p, QRectF(7.5, 105.5, 158, 279), 4, palette::night);
-    drawWell(p, QRectF(176.5, 26.5, 387, 83), 4, palette::night);
+    drawWell(p, QRectF(7.5, 105.5, 158, 279), 4, palette::Night);
+    drawWell(p, QRectF(176.5, 26.5, 387, 83), 4, palette::Night);
     drawPage(p);
     const QRectF bar(8.5, 386.5, 586, 33);
-    drawWell(p, bar, 4, palette::pageBlack);
+    drawWell(p, bar, 4, palette::PageBlack);
     fadedLine(p, QPointF(298, 403.5), QPointF(420, 403.5), QColor(60, 100, 140, 170), 1.0);
     p.fillPath(sparkPath(QPointF(359, 403.5), 4), QColor(246, 206, 104, 220));
 
@@ -233,18 +233,18 @@ QImage background()
     halo.setColorAt(0.0, QColor(140, 200, 255, 90));
     halo.setColorAt(1.0, QColor(140, 200, 255, 0));
     p.fillRect(QRectF(560, 40, 43, 52), halo);
-    drawCrystal(p, QPointF(581.5, 66), 11, palette::iceLight, 1.5);
+    drawCrystal(p, QPointF(581.5, 66), 11, palette::IceLight, 1.5);
     fadedLine(p, QPointF(581.5, 32), QPointF(581.5, 104), QColor(198, 140, 0, 170), 1.0);
 
     p.end();
 
     // Transparent means outside the window: the colour key.
-    QImage result(kWidth, kHeight, QImage::Format_RGB32);
-    for (int y = 0; y < kHeight; ++y) {
+    QImage result(Width, Height, QImage::Format_RGB32);
+    for (int y = 0; y < Height; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
         auto* out = reinterpret_cast<QRgb*>(result.scanLine(y));
-        for (int x = 0; x < kWidth; ++x) {
-            out[x] = qAlpha(in[x]) == 0 ? palette::colourKey.rgb() : (in[x] | 0xFF000000u);
+        for (int x = 0; x < Width; ++x) {
+            out[x] = qAlpha(in[x]) == 0 ? palette::ColourKey.rgb() : (in[x] | 0xFF000000u);
         }
     }
     return result;

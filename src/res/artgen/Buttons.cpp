@@ -22,8 +22,8 @@ void drawMedallion(QPainter& p, const QPointF& centre, qreal radius, State state
     QLinearGradient ring(centre.x(), centre.y() - radius, centre.x(), centre.y() + radius);
     ring.setColorAt(0.0, off                     ? QColor(130, 130, 130)
                          : state == State::Hover ? QColor(255, 228, 150)
-                                                 : palette::goldLight);
-    ring.setColorAt(1.0, off ? QColor(60, 60, 60) : palette::goldDark);
+                                                 : palette::GoldLight);
+    ring.setColorAt(1.0, off ? QColor(60, 60, 60) : palette::GoldDark);
     QRadialGradient well(centre - QPointF(radius * 0.3, radius * 0.4), radius * 1.4);
     well.setColorAt(0.0, off                     ? QColor(70, 72, 76)
                          : state == State::Hover ? QColor(70, 140, 200)
@@ -34,12 +34,12 @@ void drawMedallion(QPainter& p, const QPointF& centre, qreal radius, State state
     p.drawEllipse(centre, radius, radius);
 
     const QColor ink = off                       ? QColor(120, 122, 126)
-                       : state == State::Pressed ? palette::goldLight
-                                                 : palette::frost;
+                       : state == State::Pressed ? palette::GoldLight
+                                                 : palette::Frost;
     if (letters.isEmpty()) {
         const qreal box = radius * 1.35;
         drawGlyph(p, GlyphCrown, QRectF(centre.x() - box / 2, centre.y() - box / 2 - 0.5, box, box),
-                  off ? ink : palette::goldLight);
+                  off ? ink : palette::GoldLight);
         return;
     }
     p.setFont(fitFont(serifFont(radius * 1.05), letters, radius * 1.55));
@@ -90,7 +90,7 @@ QImage launchStrip(const QString& name, const QString& caption, const QString& m
                      Qt::AlignLeft | Qt::AlignVCenter, name, buttonTextColour(state));
         p.setFont(captionFont);
         const QColor captionColour = state == State::Disabled ? QColor(90, 92, 96)
-                                     : state == State::Hover  ? palette::iceLight
+                                     : state == State::Hover  ? palette::IceLight
                                                               : QColor(110, 160, 200);
         p.setPen(captionColour);
         p.drawText(QRectF(textLeft + 1, top + nameHeight - 3, textWidth, captionHeight),
@@ -118,17 +118,17 @@ QImage categoryStrip(const QString& name, int glyph)
         case State::Focus:
             top = QColor(42, 62, 86);
             bottom = QColor(12, 18, 28);
-            rim = state == State::Focus ? palette::gold : QColor(66, 106, 142);
+            rim = state == State::Focus ? palette::Gold : QColor(66, 106, 142);
             break;
         case State::Hover:
             top = QColor(62, 102, 140);
             bottom = QColor(16, 30, 46);
-            rim = palette::iceLight;
+            rim = palette::IceLight;
             break;
         case State::Pressed:
             top = QColor(34, 88, 140);
-            bottom = palette::pageBlack;
-            rim = palette::goldLight;
+            bottom = palette::PageBlack;
+            rim = palette::GoldLight;
             break;
         case State::Disabled:
             top = QColor(48, 50, 54);
@@ -150,7 +150,7 @@ QImage categoryStrip(const QString& name, int glyph)
             // The open tab: a gold crest and a glow falling into the page.
             QLinearGradient crest(tab.left(), 0, tab.right(), 0);
             crest.setColorAt(0.0, QColor(246, 206, 104, 0));
-            crest.setColorAt(0.5, palette::goldLight);
+            crest.setColorAt(0.5, palette::GoldLight);
             crest.setColorAt(1.0, QColor(246, 206, 104, 0));
             p.fillRect(QRectF(tab.left() + 4, tab.top() + 1.5, tab.width() - 8, 2.5), crest);
             QRadialGradient glow(QPointF(tab.center().x(), tab.top() + 28), 36);
@@ -172,10 +172,10 @@ QImage categoryStrip(const QString& name, int glyph)
         }
 
         const qreal shift = pressShift(state);
-        const QColor ink = state == State::Pressed    ? palette::goldLight
-                           : state == State::Hover    ? palette::frost
+        const QColor ink = state == State::Pressed    ? palette::GoldLight
+                           : state == State::Hover    ? palette::Frost
                            : state == State::Disabled ? QColor(104, 106, 110)
-                                                      : palette::iceLight;
+                                                      : palette::IceLight;
         const QRectF glyphBox(frame.center().x() - 15 + shift, 16 + shift, 30, 30);
         // A dark halo keeps the glyph crisp on the lit tab.
         drawGlyph(p, glyph, glyphBox.translated(0.8, 1.0), QColor(0, 0, 0, 150));
@@ -229,11 +229,11 @@ QImage titleStrip(int glyph, int frameWidth, int height)
             ring.setColorAt(0.0, QColor(130, 130, 130));
             ring.setColorAt(1.0, QColor(60, 60, 60));
         } else if (state == State::Focus || state == State::Pressed) {
-            ring.setColorAt(0.0, palette::goldLight);
-            ring.setColorAt(1.0, palette::goldDark);
+            ring.setColorAt(0.0, palette::GoldLight);
+            ring.setColorAt(1.0, palette::GoldDark);
         } else {
-            ring.setColorAt(0.0, state == State::Hover ? palette::frost : palette::iceLight);
-            ring.setColorAt(1.0, palette::iceDeep);
+            ring.setColorAt(0.0, state == State::Hover ? palette::Frost : palette::IceLight);
+            ring.setColorAt(1.0, palette::IceDeep);
         }
         // A dark collar first, so the button stands off any background.
         p.setPen(Qt::NoPen);
@@ -254,9 +254,9 @@ QImage titleStrip(int glyph, int frameWidth, int height)
         const qreal shift = pressShift(state) * 0.8;
         const qreal box = radius * 1.75;
         const QColor ink = off                       ? QColor(120, 122, 126)
-                           : state == State::Pressed ? palette::goldLight
+                           : state == State::Pressed ? palette::GoldLight
                            : state == State::Hover   ? QColor(255, 255, 255)
-                                                     : palette::iceLight;
+                                                     : palette::IceLight;
         const QRectF glyphBox(centre.x() - box / 2 + shift, centre.y() - box / 2 + shift, box, box);
         drawGlyph(p, glyph, glyphBox.translated(0.6, 0.8), QColor(0, 0, 0, 160));
         drawGlyph(p, glyph, glyphBox, ink);
@@ -288,10 +288,10 @@ QImage downloadButton()
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     drawPlate(p, QRectF(0.5, 0.5, 51, 22),
-              {QColor(70, 140, 196), QColor(16, 50, 88), palette::iceLight,
+              {QColor(70, 140, 196), QColor(16, 50, 88), palette::IceLight,
                QColor(235, 248, 255, 200), 5, 1.0});
     // Down arrow into a tray.
-    const QColor ink = palette::frost;
+    const QColor ink = palette::Frost;
     p.setPen(QPen(QColor(0, 0, 0, 140), 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     for (int pass = 0; pass < 2; ++pass) {
         const qreal d = pass == 0 ? 0.7 : 0.0;

@@ -272,9 +272,9 @@ QImage programIcon(int size)
     body.setColorAt(1.0, QColor(6, 14, 28));
     painter.setBrush(body);
     QLinearGradient rim(0, 0, 0, 256);
-    rim.setColorAt(0.0, palette::goldLight);
-    rim.setColorAt(0.5, palette::gold);
-    rim.setColorAt(1.0, palette::goldDark);
+    rim.setColorAt(0.0, palette::GoldLight);
+    rim.setColorAt(0.5, palette::Gold);
+    rim.setColorAt(1.0, palette::GoldDark);
     painter.setPen(
         QPen(QBrush(rim), 14 * std::min(boost, 1.4), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(shield);
@@ -295,16 +295,16 @@ QImage programIcon(int size)
     painter.setBrush(glow);
     painter.drawEllipse(QPointF(128, 118), 90, 90);
     if (size <= 24) {
-        painter.setPen(QPen(palette::frost, 11 * boost / 1.6, Qt::SolidLine, Qt::RoundCap));
+        painter.setPen(QPen(palette::Frost, 11 * boost / 1.6, Qt::SolidLine, Qt::RoundCap));
         for (int arm = 0; arm < 3; ++arm) {
             const qreal angle = arm * std::numbers::pi / 3.0;
             const QPointF d(64 * std::sin(angle), -64 * std::cos(angle));
             painter.drawLine(QPointF(128, 118) - d, QPointF(128, 118) + d);
         }
     } else {
-        drawCrystal(painter, QPointF(128, 118), 70, palette::frost, 9 * boost);
+        drawCrystal(painter, QPointF(128, 118), 70, palette::Frost, 9 * boost);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(palette::goldLight);
+        painter.setBrush(palette::GoldLight);
         painter.drawPath(sparkPath(QPointF(128, 118), 20));
     }
     return image;
@@ -343,7 +343,7 @@ QImage handCursor()
 
     QLinearGradient skin(0, 0, 32, 32);
     skin.setColorAt(0.0, QColor(255, 255, 255));
-    skin.setColorAt(1.0, palette::iceLight);
+    skin.setColorAt(1.0, palette::IceLight);
     painter.setBrush(skin);
     painter.setPen(QPen(QColor(8, 16, 28), 1.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(hand);
@@ -353,8 +353,8 @@ QImage handCursor()
     painter.drawLine(QPointF(23.3, 15), QPointF(23.3, 19));
     // The gauntlet's cuff.
     QLinearGradient cuff(0, 27, 0, 31);
-    cuff.setColorAt(0.0, palette::goldLight);
-    cuff.setColorAt(1.0, palette::goldDark);
+    cuff.setColorAt(0.0, palette::GoldLight);
+    cuff.setColorAt(1.0, palette::GoldDark);
     painter.setBrush(cuff);
     painter.setPen(QPen(QColor(40, 24, 0), 1.0));
     painter.drawRoundedRect(QRectF(11, 27, 14.5, 4), 1.2, 1.2);

@@ -62,8 +62,8 @@ private:
     QFont textFont_;
     QFont titleFont_;
     QPen framePen_;
-    std::array<CSkinGroupStatic*, launchTargetCount> targetItems_{};
-    std::array<CSkinGroupStatic*, downloadFolderCount> pathItems_{};
+    std::array<CSkinGroupStatic*, LaunchTargetCount> targetItems_{};
+    std::array<CSkinGroupStatic*, DownloadFolderCount> pathItems_{};
     CSkinButton* apply_ = nullptr;
     CSkinButton* cancel_ = nullptr;
     CSkinButton* confirm_ = nullptr;

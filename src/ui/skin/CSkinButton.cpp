@@ -10,7 +10,7 @@ namespace verdane {
 
 namespace {
 
-constexpr int kFrames = 5;
+constexpr int Frames = 5;
 enum Frame { Normal = 0, Hover = 1, Pressed = 2, Focus = 3, Disabled = 4 };
 
 QColor captionColour(int frame)
@@ -47,7 +47,7 @@ bool CSkinButton::pressFocused(const QWidget* window)
 bool CSkinButton::SetButtonImage(unsigned int resourceId)
 {
     QPixmap strip = loadBitmap(resourceId);
-    if (strip.isNull() || strip.width() < kFrames) {
+    if (strip.isNull() || strip.width() < Frames) {
         return false;
     }
     strip_ = std::move(strip);
@@ -59,7 +59,7 @@ bool CSkinButton::SetButtonImage(unsigned int resourceId)
 QSize CSkinButton::sizeHint() const
 {
     if (!strip_.isNull()) {
-        return {strip_.width() / kFrames, strip_.height()};
+        return {strip_.width() / Frames, strip_.height()};
     }
     const QSize text = fontMetrics().size(Qt::TextShowMnemonic, this->text());
     return text + QSize(16, 8);
@@ -111,8 +111,8 @@ void CSkinButton::paintFrame(int frame)
         painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
         return;
     }
-    frame = std::clamp(frame, 0, kFrames - 1);
-    const int frameWidth = strip_.width() / kFrames;
+    frame = std::clamp(frame, 0, Frames - 1);
+    const int frameWidth = strip_.width() / Frames;
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(rect(), strip_, QRect(frame * frameWidth, 0, frameWidth, strip_.height()));
     if (!text().isEmpty()) {

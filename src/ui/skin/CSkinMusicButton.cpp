@@ -3,7 +3,7 @@
 namespace verdane {
 
 namespace {
-constexpr int kPressedFrame = 2; // a selected tab is drawn held down
+constexpr int PressedFrame = 2; // a selected tab is drawn held down
 } // namespace
 
 CSkinMusicButton::CSkinMusicButton(QWidget* parent)
@@ -14,7 +14,7 @@ CSkinMusicButton::CSkinMusicButton(QWidget* parent)
 int CSkinMusicButton::currentFrame() const
 {
     if (selected && isEnabled()) {
-        return kPressedFrame;
+        return PressedFrame;
     }
     return CSkinButton::currentFrame();
 }

@@ -90,9 +90,9 @@ void CWebPanel::showPlaceholderOnFailure(const QWebEngineLoadingInfo& loading)
 {
     // A load given up for a newer one is no failure; the server's own error
     // page (an HTTP status) is shown as it came.
-    constexpr int aborted = -3;
+    constexpr int Aborted = -3;
     if (loading.status() != QWebEngineLoadingInfo::LoadFailedStatus ||
-        loading.errorCode() == aborted ||
+        loading.errorCode() == Aborted ||
         loading.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
         return;
     view_->setHtml(placeholderPage(placeholderText_), loading.url());

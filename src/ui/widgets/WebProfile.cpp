@@ -9,7 +9,7 @@ namespace verdane {
 
 namespace {
 
-constexpr int cacheBytes = 50 * 1024 * 1024;
+constexpr int CacheBytes = 50 * 1024 * 1024;
 
 } // namespace
 
@@ -30,7 +30,7 @@ QWebEngineProfile* webProfile()
         made->setPersistentStoragePath(folder + QStringLiteral("/Storage"));
         made->setCachePath(folder);
         made->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
-        made->setHttpCacheMaximumSize(cacheBytes);
+        made->setHttpCacheMaximumSize(CacheBytes);
         made->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
         // A page that cannot load shows the panel's own placeholder instead.
         made->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
