@@ -1,4 +1,5 @@
 #include "catalogue/MapCatalogue.h"
+#include "common/ControlIds.h"
 #include "download/ui/CLoadDown.h"
 #include "support/CatalogueFile.h"
 #include "support/ContentServerProcess.h"
@@ -93,6 +94,18 @@ TEST_F(DownloadJobTest, ClosingTheWindowAbandonsARunningDownloadSilently)
     ASSERT_TRUE(test::waitUntil([&] { return dialog->downloadDialog()->isVisible(); }));
     dialog.reset();
     EXPECT_EQ(prompt.texts(), QStringList{mapsFolder() + u"/map.w3x"_s});
+    EXPECT_FALSE(QFile::exists(mapsFolder() + u"/map.w3x"_s));
+}
+
+// The window goes at once; the job, told to end, fetches nothing, and the close completes after it.
+TEST_F(DownloadJobTest, ClosingTheWindowDuringThePathQuestionEndsTheJobFirst)
+{
+    open(0, u"/files/map.w3x"_s);
+    prompt.onNextMessage([&](const QString&) { dialog->close(); });
+    QTest::mouseClick(dialog->control(ControlId::RowDownload[0]), Qt::LeftButton);
+    ASSERT_TRUE(test::waitUntil([&] { return !dialog->DownloadBusy; }, 30000));
+    EXPECT_EQ(prompt.texts(), QStringList{mapsFolder() + u"/map.w3x"_s});
+    EXPECT_FALSE(dialog->isVisible() || dialog->downloadDialog()->isVisible());
     EXPECT_FALSE(QFile::exists(mapsFolder() + u"/map.w3x"_s));
 }
 

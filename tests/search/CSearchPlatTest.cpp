@@ -126,6 +126,7 @@ TEST_F(SearchDialog, ClosingWhileAWorkerRunsWaitsForIt)
     auto dialog = open();
     click(*dialog, "1061");
     prompt_.setDefaultAnswer(true);
+    QThread::msleep(100); // the worker waits in a report the dialog never runs
     dialog->done(QDialog::Rejected);
     EXPECT_FALSE(dialog->WorkerActive());
     dialog.reset();
