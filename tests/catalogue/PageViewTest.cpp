@@ -1,5 +1,6 @@
 #include "catalogue/ui/PageView.h"
 #include "catalogue/MapCatalogue.h"
+#include "common/ControlIds.h"
 #include "support/CatalogueFile.h"
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
@@ -7,8 +8,8 @@
 #include "support/StoredSettings.h"
 #include "support/TempConfig.h"
 #include "ui/CVerdaneDlg.h"
-#include "ui/widgets/CWebPanel.h"
 #include "ui/skin/CSkinMusicButton.h"
+#include "ui/widgets/CWebPanel.h"
 
 #include <QDir>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace verdane;
+using namespace verdane::ControlId;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -51,9 +53,9 @@ protected:
     QStringList titles() const
     {
         QStringList result;
-        for (int id : {1016, 1018, 1020})
+        for (int id : RowTitle)
             result.append(shown(id) ? dialog->control<QLabel>(id)->text() : u"-"_s);
-        return result << dialog->control<QLabel>(1008)->text();
+        return result << dialog->control<QLabel>(PageSummary)->text();
     }
 
     QString previousDir = QDir::currentPath();
@@ -78,12 +80,12 @@ TEST_F(PageViewTest, PagesOfThreeRowsTheLastWithWhatIsLeft)
         open(entries(0, count));
         const QStringList first = titles();
         for (int i = 0; i < 3; ++i)
-            click(1012);
+            click(NextPage);
         EXPECT_EQ(first + titles(), pages);
         const int last = (count + 2) / 3;
-        EXPECT_EQ(dialog->control<QLineEdit>(1014)->text(), QString::number(last));
+        EXPECT_EQ(dialog->control<QLineEdit>(PageEdit)->text(), QString::number(last));
         for (int i = 0; i < 3; ++i)
-            click(1011);
+            click(PreviousPage);
         EXPECT_EQ(prompt.texts(), QStringList(4 - last, u"当前已是最后一页"_s) +
                                       QStringList(4 - last, u"当前已是第一页"_s));
     }
@@ -92,23 +94,25 @@ TEST_F(PageViewTest, PagesOfThreeRowsTheLastWithWhatIsLeft)
 TEST_F(PageViewTest, CategoryButtonsSwitchToPageOneAndEmptyOnesHideTheRows)
 {
     open(entries(0, 7) + entries(1, 2) + entries(99, 1));
-    click(1012);
-    click(3006);
+    click(NextPage);
+    click(FirstCategoryButton);
     EXPECT_EQ(dialog->pageView().currentPage(), 2) << "the same category keeps its page";
-    click(3007);
+    click(FirstCategoryButton + 1);
     EXPECT_EQ(titles(), (QStringList{u"1-1"_s, u"1-0"_s, u"-"_s, u"共1页：2条记录"_s}));
-    for (int id = 3005; id <= 3010; ++id)
-        EXPECT_EQ(dialog->control<CSkinMusicButton>(id)->selected, id == 3007) << id;
-    click(1064); // the explanation link of the second row
-    click(3005);
-    EXPECT_TRUE(shown(23)) << "the home category shows the page panel";
-    click(1063); // no explanation links there
+    for (int id = HomeButton; id <= LastCategoryButton; ++id)
+        EXPECT_EQ(dialog->control<CSkinMusicButton>(id)->selected, id == FirstCategoryButton + 1)
+            << id;
+    click(RowLink[1]); // the explanation link of the second row
+    click(HomeButton);
+    EXPECT_TRUE(shown(PagePanel)) << "the home category shows the page panel";
+    click(RowLink[0]); // no explanation links there
     EXPECT_EQ(shell.webPages(), QStringList{u"/e1-0"_s});
-    click(3009);
-    for (int id : {1008, 1016, 1017, 1063, 1022, 20, 23})
+    click(FirstCategoryButton + 3);
+    for (int id : {PageSummary, RowTitle[0], RowExplanation[0], RowLink[0], RowDownload[0],
+                   RowPicture[0], PagePanel})
         EXPECT_FALSE(shown(id)) << id;
-    click(1011);
-    click(1012);
+    click(PreviousPage);
+    click(NextPage);
     EXPECT_EQ(prompt.texts(), QStringList());
 }
 
@@ -117,26 +121,27 @@ TEST_F(PageViewTest, EntriesOnDiskAndFinishedDownloadsShowTheMarkInsteadOfTheBut
     test::writeFile(work.filePath(u"game/Maps/NaloBox/m0-5.w3x"_s));
     test::storePath(u"War3"_s, work.filePath(u"game/War3.exe"_s));
     open(entries(0, 7));
-    EXPECT_TRUE(shown(1022) && !shown(1023));
-    click(1012);
+    EXPECT_TRUE(shown(RowDownload[0]) && !shown(RowDownload[1]));
+    click(NextPage);
     const MapRecordList& records = dialog->catalogue().records();
     // Only the entry that was downloaded: not one of another category or whose link changed.
     dialog->pageView().OnDownloadDone(1, 4, records.at(4).Down_Link);
     dialog->pageView().OnDownloadDone(0, 4, records.at(3).Down_Link);
-    EXPECT_TRUE(shown(1023));
+    EXPECT_TRUE(shown(RowDownload[1]));
     dialog->pageView().OnDownloadDone(0, 4, records.at(4).Down_Link);
-    EXPECT_TRUE(shown(1022) && !shown(1023));
+    EXPECT_TRUE(shown(RowDownload[0]) && !shown(RowDownload[1]));
     // Started on page 1, finished while page 3 shows: nothing on page 3 is marked.
-    click(1012);
+    click(NextPage);
     dialog->pageView().OnDownloadDone(0, 0, records.at(0).Down_Link);
-    EXPECT_TRUE(records.at(0).Downloaded && shown(1022));
+    EXPECT_TRUE(records.at(0).Downloaded && shown(RowDownload[0]));
 }
 
 TEST_F(PageViewTest, AMissingCatalogueIsReportedAndTheWindowOpensEmpty)
 {
     open({});
     EXPECT_FALSE(prompt.texts().isEmpty());
-    EXPECT_FALSE(QFile::exists(work.filePath(u"ZarnREZ.dat"_s)) || shown(1008) || shown(1016));
+    EXPECT_FALSE(QFile::exists(work.filePath(u"ZarnREZ.dat"_s)) || shown(PageSummary) ||
+                 shown(RowTitle[0]));
 }
 
 // A text too long for its row is cut with "…" where the "日志" link still ends
@@ -146,9 +151,9 @@ TEST_F(PageViewTest, ALongExplanationIsCutWhereItsLinkStaysInsideTheRow)
     for (const QString& text :
          {QString(u'说').repeated(512 * 1024), QString(41, u'w'), u"<b>粗体</b>"_s}) {
         open({{0, u"2026"_s, u"map"_s, text}});
-        const auto* label = dialog->control<QLabel>(1017);
-        const QRect link = dialog->control(1063)->geometry();
-        EXPECT_LT(link.right(), dialog->control(1022)->x());
+        const auto* label = dialog->control<QLabel>(RowExplanation[0]);
+        const QRect link = dialog->control(RowLink[0])->geometry();
+        EXPECT_LT(link.right(), dialog->control(RowDownload[0])->x());
         EXPECT_EQ(label->geometry().right() + 1, link.x());
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
         EXPECT_EQ(label->text().endsWith(u'…'), text.size() > 40);

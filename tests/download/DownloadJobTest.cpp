@@ -47,13 +47,13 @@ protected:
         dialog = std::make_unique<CVerdaneDlg>();
         dialog->OnInitDialog();
         if (category == MapCatalogue::ToolsCategory)
-            QTest::mouseClick(dialog->control(3010), Qt::LeftButton);
+            QTest::mouseClick(dialog->control(ControlId::LastCategoryButton), Qt::LeftButton);
         dialog->show();
     }
     QString mapsFolder() const { return work.filePath(u"game/Maps/NaloBox"_s); }
     bool downloadAndWait(int row = 0)
     {
-        QTest::mouseClick(dialog->control(1022 + row), Qt::LeftButton);
+        QTest::mouseClick(dialog->control(ControlId::RowDownload[row]), Qt::LeftButton);
         return test::waitUntil([&] { return !dialog->DownloadBusy; }, 30000);
     }
 
@@ -74,7 +74,7 @@ TEST_F(DownloadJobTest, ConfirmedDownloadLandsInTheMapsFolderAndMarksTheRow)
     // Another button while the job runs gets the busy message.
     prompt.onNextMessage([&](const QString&) {
         dialogShown = dialog->downloadDialog()->isVisible();
-        QTest::mouseClick(dialog->control(1023), Qt::LeftButton);
+        QTest::mouseClick(dialog->control(ControlId::RowDownload[1]), Qt::LeftButton);
     });
     ASSERT_TRUE(downloadAndWait());
     EXPECT_EQ(prompt.texts(),
@@ -83,14 +83,14 @@ TEST_F(DownloadJobTest, ConfirmedDownloadLandsInTheMapsFolderAndMarksTheRow)
     EXPECT_TRUE(dialogShown) << "the dialog shows until the result has been read";
     EXPECT_FALSE(dialog->downloadDialog()->isVisible());
     EXPECT_EQ(QFileInfo(mapsFolder() + u"/map.w3x"_s).size(), 100000);
-    EXPECT_TRUE(dialog->control(1022)->isHidden());
+    EXPECT_TRUE(dialog->control(ControlId::RowDownload[0])->isHidden());
     EXPECT_EQ(dialog->downloadDialog()->progressBar()->pos(), 400);
 }
 
 TEST_F(DownloadJobTest, ClosingTheWindowAbandonsARunningDownloadSilently)
 {
     open(0, u"/fault/stall/files/map.w3x"_s);
-    QTest::mouseClick(dialog->control(1022), Qt::LeftButton);
+    QTest::mouseClick(dialog->control(ControlId::RowDownload[0]), Qt::LeftButton);
     ASSERT_TRUE(test::waitUntil([&] { return dialog->downloadDialog()->isVisible(); }));
     dialog.reset();
     EXPECT_EQ(prompt.texts(), QStringList{mapsFolder() + u"/map.w3x"_s});
@@ -113,7 +113,8 @@ TEST_F(DownloadJobTest, CancelledOrFailedDownloadsKeepWhatWasThere)
 {
     test::writeFile(mapsFolder() + u"/x.w3x"_s, "older copy");
     open(0, u"/fault/status/404/x.w3x"_s);
-    EXPECT_TRUE(dialog->control(1022)->isHidden()) << "the older copy counts as downloaded";
+    EXPECT_TRUE(dialog->control(ControlId::RowDownload[0])->isHidden())
+        << "the older copy counts as downloaded";
     prompt.answerNext(false);
     ASSERT_TRUE(downloadAndWait(1));
     EXPECT_FALSE(dialog->downloadDialog()->isVisible());
@@ -140,7 +141,7 @@ TEST_F(DownloadJobTest, MissingFolderSettingsAreAskedForBeforeAnyJobAndToolsGoTo
                 return settings != nullptr && settings->close();
             });
         });
-        QTest::mouseClick(dialog->control(1022), Qt::LeftButton);
+        QTest::mouseClick(dialog->control(ControlId::RowDownload[0]), Qt::LeftButton);
         EXPECT_EQ(prompt.texts(), QStringList{message});
         EXPECT_TRUE(settingsOpened) << "the path settings dialog follows the message";
         EXPECT_FALSE(dialog->DownloadBusy);

@@ -1,5 +1,6 @@
 #include "search/ui/CSearchPlat.h"
 
+#include "common/ControlIds.h"
 #include "support/FakePrompt.h"
 #include "support/Files.h"
 #include "support/Wait.h"
@@ -46,9 +47,9 @@ protected:
         dialog->show();
         return dialog;
     }
-    static void click(CSearchPlat& dialog, const char* id)
+    static void click(CSearchPlat& dialog, int id)
     {
-        dialog.findChild<CSkinButton*>(QString::fromLatin1(id))->click();
+        dialog.findChild<CSkinButton*>(controlName(id))->click();
     }
 
     test::FakePrompt prompt_;
@@ -60,18 +61,18 @@ protected:
 TEST_F(SearchDialog, ScansTheChosenRootOrAllOfThemInBoxOrderAskingForExactNames)
 {
     auto dialog = open();
-    auto* box = dialog->findChild<QComboBox*>(QStringLiteral("1059"));
+    auto* box = dialog->findChild<QComboBox*>(controlName(ControlId::Drives));
     EXPECT_EQ(box->currentText(), QStringLiteral("所有本地硬盘"));
     prompt_.setDefaultAnswer(false);
     QStringList asked; // the path shown in the "当前位置" line while each question is open
     for (int i = 0; i < 5; ++i)
         prompt_.onNextMessage([&](const QString& shown) {
             if (shown == MatchQuestion)
-                asked.append(dialog->findChild<QLabel*>(QStringLiteral("1062"))->text());
+                asked.append(dialog->findChild<QLabel*>(controlName(ControlId::Position))->text());
         });
     for (const QString& root : {path("b/"), box->itemText(2)}) {
         box->setCurrentIndex(box->findText(root));
-        click(*dialog, "1061");
+        click(*dialog, ControlId::Start);
         EXPECT_TRUE(dialog->IsRunning());
         ASSERT_TRUE(test::waitUntil(
             [&] { return prompt_.texts().endsWith(EndNotice) && !dialog->WorkerActive(); }));
@@ -87,15 +88,16 @@ TEST_F(SearchDialog, ScansTheChosenRootOrAllOfThemInBoxOrderAskingForExactNames)
 // "退出" (and answers the exit question) or presses "停止".
 TEST_F(SearchDialog, InterruptingTheFirstQuestion)
 {
+    using namespace ControlId;
     const struct {
-        const char* button; // pressed inside the question, or nullptr
+        int button; // pressed inside the question, or 0 for none
         QList<bool> answers;
         QStringList texts;
     } cases[] = {
-        {nullptr, {true}, {MatchQuestion}},
-        {"2", {false, false}, {MatchQuestion, ExitQuestion, MatchQuestion, EndNotice}},
-        {"2", {false, true}, {MatchQuestion, ExitQuestion}},
-        {"1060", {false}, {MatchQuestion}},
+        {0, {true}, {MatchQuestion}},
+        {Cancel, {false, false}, {MatchQuestion, ExitQuestion, MatchQuestion, EndNotice}},
+        {Cancel, {false, true}, {MatchQuestion, ExitQuestion}},
+        {Stop, {false}, {MatchQuestion}},
     };
     for (const auto& c : cases) {
         prompt_.clear();
@@ -106,13 +108,13 @@ TEST_F(SearchDialog, InterruptingTheFirstQuestion)
             prompt_.answerNext(answer);
         if (c.button)
             prompt_.onNextMessage([&](const QString&) { click(*dialog, c.button); });
-        click(*dialog, "1061");
+        click(*dialog, Start);
         ASSERT_TRUE(test::waitUntil([&] { return !dialog->WorkerActive(); }));
         EXPECT_EQ(prompt_.texts(), c.texts);
         EXPECT_EQ(handedOver_, c.button ? QStringList() : QStringList{path("a/games/War3.exe")});
         EXPECT_EQ(dialog->isVisible(), c.button && !c.answers.last());
         if (dialog->isVisible()) { // idle again: "退出" closes at once
-            click(*dialog, "2");
+            click(*dialog, Cancel);
             EXPECT_FALSE(dialog->isVisible());
             EXPECT_EQ(prompt_.texts(), c.texts);
         }
@@ -124,7 +126,7 @@ TEST_F(SearchDialog, ClosingWhileAWorkerRunsWaitsForIt)
     for (int i = 0; i < 50; ++i) // many folders: the scan is still going when the dialog goes
         test::writeFile(dir_.filePath(QStringLiteral("a/many/f%1/tool.exe").arg(i)));
     auto dialog = open();
-    click(*dialog, "1061");
+    click(*dialog, ControlId::Start);
     prompt_.setDefaultAnswer(true);
     QThread::msleep(100); // the worker waits in a report the dialog never runs
     dialog->done(QDialog::Rejected);

@@ -1,6 +1,7 @@
 #include "settings/Launcher.h"
 #include "settings/SettingsNotices.h"
 
+#include "common/ControlIds.h"
 #include "common/Cp936.h"
 
 #include "support/FakePrompt.h"
@@ -43,26 +44,24 @@ protected:
 
 TEST_F(LauncherTest, FirstUseOfEachButtonTellsAsksStoresAndStartsItsOwnRow)
 {
-    const std::pair<int, QString> rows[] = {{3000, u"War3/War3.exe"_s},
-                                            {3001, u"HF/GameClient.exe"_s},
-                                            {3002, u"VS/VSClient.exe"_s},
-                                            {3003, u"QQ/AAClientOriginal.exe"_s},
-                                            {3004, u"Zmr/ZmrClient.exe"_s}};
+    // In the order of the buttons.
+    const QString programs[] = {u"War3/War3.exe"_s, u"HF/GameClient.exe"_s, u"VS/VSClient.exe"_s,
+                                u"QQ/AAClientOriginal.exe"_s, u"Zmr/ZmrClient.exe"_s};
     QStringList started;
-    for (const auto& [buttonId, file] : rows) {
-        const QString path = gameFile(file);
+    for (int n = 0; n < ControlId::LaunchButtonCount; ++n) {
+        const QString path = gameFile(programs[n]);
         prompt.chooseNextFile(path);
-        press(buttonId);
-        press(buttonId); // now stored: starts at once
+        press(ControlId::FirstLaunchButton + n);
+        press(ControlId::FirstLaunchButton + n); // now stored: starts at once
         EXPECT_EQ(prompt.texts(), QStringList{launchFailed});
-        EXPECT_EQ(prompt.fileDialogs(), QStringList{file.section(u'/', 1)});
+        EXPECT_EQ(prompt.fileDialogs(), QStringList{programs[n].section(u'/', 1)});
         started << path << path;
         EXPECT_EQ(shell.programs(), started);
         prompt.clear();
     }
-    for (const auto& [buttonId, file] : rows) // each kept its own path
+    for (const QString& file : programs) // each kept its own path
         EXPECT_EQ(storedPath(file.section(u'/', 0, 0)), files.filePath(file));
-    press(3005); // not a launch button
+    press(ControlId::HomeButton); // not a launch button
     EXPECT_EQ(prompt.texts() + prompt.fileDialogs(), QStringList());
 }
 
@@ -83,7 +82,7 @@ TEST_F(LauncherTest, OnlyAStoredPathHoldingTheExactExecutableNameStartsWithoutAs
             config.writeUserFile("[War3]\nClientPath=" + path.toUtf8() + '\n');
         else
             ASSERT_TRUE(test::storePath(u"War3"_s, path));
-        press(3000); // the file dialog is cancelled
+        press(ControlId::FirstLaunchButton); // the file dialog is cancelled
         if (usable)
             started.append(path);
         EXPECT_EQ(shell.programs(), started);
@@ -96,17 +95,17 @@ TEST_F(LauncherTest, ChosenFileStartsEvenWhenNotUsableNotStoredOrTooLongToReadBa
     // Any file is taken, but one without the name is asked for again.
     const QString other = gameFile(u"Games/Frozen Throne.exe"_s);
     prompt.chooseNextFile(other);
-    press(3000);
+    press(ControlId::FirstLaunchButton);
     EXPECT_EQ(storedPath(u"War3"_s), other);
     const QString longPath =
         gameFile(QString(u'游').repeated(65) + u'/' + QString(u'戏').repeated(65) + u"/War3.exe"_s);
     prompt.chooseNextFile(longPath);
-    press(3000);
+    press(ControlId::FirstLaunchButton);
     // A user file that cannot be written (its place is taken by a folder).
     ASSERT_TRUE(QFile::remove(config.userFile()) && QDir().mkpath(config.userFile()));
     const QString war3 = gameFile(u"Games/War3/War3.exe"_s);
     prompt.chooseNextFile(war3);
-    press(3000);
+    press(ControlId::FirstLaunchButton);
     EXPECT_EQ(shell.programs(), (QStringList{other, longPath, war3}));
     EXPECT_EQ(prompt.texts(),
               (QStringList{launchFailed, launchFailed, pathTooLongNotice(), launchFailed}));

@@ -1,6 +1,7 @@
 #include "settings/ui/PathSetting.h"
 #include "settings/SettingsNotices.h"
 
+#include "common/ControlIds.h"
 #include "support/FakePrompt.h"
 #include "support/Files.h"
 #include "support/PrintQString.h"
@@ -11,7 +12,6 @@
 
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -29,30 +29,24 @@ const QString applied = u"设置成功！"_s;
 const QString switchRefused = u"请你先点击“应用”按钮来保存上个修改的地址！"_s;
 const QString closeRefused = u"请你先点击“应用”按钮来保存地址，在关闭！"_s;
 
-// Control ids: the target items, the maps and tools items, the buttons.
-enum : int { War3Item = 1043, VsItem, MapsItem = 1048, ToolsItem, Apply = 1, Confirm = 1039 };
-enum : int { BrowseExe = 1052, BrowseFolder = 1053 };
+using namespace ControlId;
+// The items of the first two launch targets, War3 and VS.
+constexpr int War3Item = FirstTargetItem, VsItem = FirstTargetItem + 1;
 
 class PathSettingTest : public ::testing::Test {
 protected:
-    QLineEdit* box(int id) const { return dialog.findChild<QLineEdit*>(QString::number(id)); }
+    QLineEdit* box(int id) const { return dialog.findChild<QLineEdit*>(controlName(id)); }
     void set(int boxId, const QString& text) const { box(boxId)->setText(text); }
-    QString exePath() const { return box(1056)->text(); }
-    QString folderPath() const { return box(1057)->text(); }
+    QString exePath() const { return box(ExecutablePath)->text(); }
+    QString folderPath() const { return box(DownloadPath)->text(); }
     void clickItem(int id) const
     {
-        QTest::mouseClick(dialog.findChild<CSkinGroupStatic*>(QString::number(id)), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<CSkinGroupStatic*>(controlName(id)), Qt::LeftButton);
     }
-    void press(int id) const { dialog.findChild<CSkinButton*>(QString::number(id))->click(); }
-    QString file(const QString& relative) const
-    {
-        test::writeFile(files.filePath(relative));
-        return files.filePath(relative);
-    }
+    void press(int id) const { dialog.findChild<CSkinButton*>(controlName(id))->click(); }
 
     test::TempConfig config;
     test::FakePrompt prompt;
-    QTemporaryDir files;
     PathSetting dialog;
 };
 
@@ -64,10 +58,10 @@ TEST_F(PathSettingTest, UnsavedPathHoldsTheSelectionUntilApplied)
     dialog.show();
     for (const int item : {VsItem, War3Item}) {
         clickItem(item);
-        set(1056, u"/apps/%1.exe"_s.arg(item));
+        set(ExecutablePath, u"/apps/%1.exe"_s.arg(item));
         clickItem(item == War3Item ? VsItem : War3Item); // refused, and so is the selected one
         clickItem(item);
-        QTest::keyClick(box(1056), Qt::Key_Return); // Enter applies as the button does
+        QTest::keyClick(box(ExecutablePath), Qt::Key_Return); // Enter applies as the button does
         EXPECT_EQ(prompt.texts(), (QStringList{switchRefused, switchRefused, applied}));
         prompt.clear();
     }
@@ -84,11 +78,11 @@ TEST_F(PathSettingTest, ConfirmClosesOnlyWithoutUnsavedChanges)
         QString typed;
         bool refused;
     } cases[] = {
-        {MapsItem, 1056, u"/typed/War3.exe"_s, true},
-        {ToolsItem, 1057, u"/typed/tools"_s, true},
-        {MapsItem, 1057, u"/typed/maps"_s, false},
-        {ToolsItem, 1057, u"/data/tools"_s, false},
-        {MapsItem, 1056, QString(), true},
+        {MapsFolderItem, ExecutablePath, u"/typed/War3.exe"_s, true},
+        {ToolsFolderItem, DownloadPath, u"/typed/tools"_s, true},
+        {MapsFolderItem, DownloadPath, u"/typed/maps"_s, false},
+        {ToolsFolderItem, DownloadPath, u"/data/tools"_s, false},
+        {MapsFolderItem, ExecutablePath, QString(), true},
     };
     ASSERT_TRUE(test::storePath(u"War3"_s, u"/w3/War3.exe"_s) &&
                 test::storePath(u"Tools"_s, u"/data/tools"_s));
@@ -102,7 +96,7 @@ TEST_F(PathSettingTest, ConfirmClosesOnlyWithoutUnsavedChanges)
         press(Confirm);
         EXPECT_EQ(prompt.texts(), c.refused ? QStringList{closeRefused} : QStringList());
         if (c.refused) // Escape, as "取消", closes and keeps nothing
-            QTest::keyClick(box(1056), Qt::Key_Escape);
+            QTest::keyClick(box(ExecutablePath), Qt::Key_Escape);
         EXPECT_EQ(dialog.result(), c.refused ? QDialog::Rejected : QDialog::Accepted);
         EXPECT_EQ(test::readFile(config.userFile()), before);
     }
@@ -111,7 +105,7 @@ TEST_F(PathSettingTest, ConfirmClosesOnlyWithoutUnsavedChanges)
 TEST_F(PathSettingTest, ToolsFolderIsStoredAndTheMapsFolderNever)
 {
     dialog.show();
-    clickItem(ToolsItem);
+    clickItem(ToolsFolderItem);
     // The folder of the file the user would have saved; "/" for one in the top folder.
     QStringList folders;
     for (const QString& chosen : {u"/NaloZarn"_s, u"/data/tools/NaloZarn"_s, QString()}) {
@@ -121,10 +115,10 @@ TEST_F(PathSettingTest, ToolsFolderIsStoredAndTheMapsFolderNever)
     }
     EXPECT_EQ(folders, (QStringList{u"/"_s, u"/data/tools"_s, u"/data/tools"_s}));
     EXPECT_EQ(storedPath(u"Tools"_s), QString());
-    press(Apply);
-    clickItem(MapsItem);
-    set(1057, u"/typed/maps"_s);
-    press(Apply);
+    press(Ok);
+    clickItem(MapsFolderItem);
+    set(DownloadPath, u"/typed/maps"_s);
+    press(Ok);
     EXPECT_EQ(storedPath(u"Tools"_s), u"/data/tools"_s);
     EXPECT_FALSE(test::readFile(config.userFile()).contains("/typed/maps"));
 }
@@ -134,16 +128,16 @@ TEST_F(PathSettingTest, ReadOnlyConfigFolderShowsTheFailureAndKeepsTheChangeUnsa
     ASSERT_TRUE(test::storePath(u"War3"_s, u"/old/War3.exe"_s) &&
                 test::storePath(u"Tools"_s, u"/old/tools"_s));
     dialog.show();
-    set(1056, u"/new/War3.exe"_s);
+    set(ExecutablePath, u"/new/War3.exe"_s);
     {
         test::ReadOnlyFolder locked(QFileInfo(config.userFile()).path());
         if (!locked.effective())
             GTEST_SKIP() << "this system lets files be created in a read-only folder";
-        press(Apply);
+        press(Ok);
         EXPECT_EQ(folderPath(), u"/old/Maps/NaloBox"_s);
-        clickItem(ToolsItem);
-        set(1057, u"/new/tools"_s);
-        press(Apply);
+        clickItem(ToolsFolderItem);
+        set(DownloadPath, u"/new/tools"_s);
+        press(Ok);
         clickItem(VsItem);
         press(Confirm);
         const QString failed = u"设置保存失败！请检查配置文件是否可写。"_s;
@@ -151,7 +145,7 @@ TEST_F(PathSettingTest, ReadOnlyConfigFolderShowsTheFailureAndKeepsTheChangeUnsa
         EXPECT_EQ(storedPath(u"War3"_s) + storedPath(u"Tools"_s), u"/old/War3.exe/old/tools"_s);
     }
     prompt.clear();
-    press(Apply);
+    press(Ok);
     EXPECT_EQ(prompt.texts(), QStringList{applied});
     EXPECT_EQ(storedPath(u"War3"_s) + storedPath(u"Tools"_s), u"/new/War3.exe/new/tools"_s);
 }
@@ -159,12 +153,13 @@ TEST_F(PathSettingTest, ReadOnlyConfigFolderShowsTheFailureAndKeepsTheChangeUnsa
 TEST_F(PathSettingTest, APathTooLongToReadBackIsRefusedAndTheStoredOneKept)
 {
     const QString typed = u"/g/"_s + QString(300, u'e') + u"/War3.exe"_s;
-    for (const auto& [item, boxId] : {std::pair{War3Item, 1056}, std::pair{ToolsItem, 1057}}) {
+    for (const auto& [item, boxId] :
+         {std::pair{War3Item, ExecutablePath}, std::pair{ToolsFolderItem, DownloadPath}}) {
         dialog.hide();
         dialog.show();
         clickItem(item);
         set(boxId, typed);
-        press(Apply);
+        press(Ok);
         EXPECT_EQ(box(boxId)->text(), typed);
         EXPECT_FALSE(QFile::exists(config.userFile()));
     }
@@ -175,8 +170,8 @@ TEST_F(PathSettingTest, ApplyOverAnUnreadableFileSaysWhereTheOldFileWasKept)
 {
     config.writeUserFile(QByteArray(64, '\0') + "[War3]\n\xff\xfe");
     dialog.show();
-    set(1056, u"/g/War3.exe"_s);
-    press(Apply);
+    set(ExecutablePath, u"/g/War3.exe"_s);
+    press(Ok);
     ASSERT_EQ(prompt.texts().size(), 1);
     EXPECT_TRUE(prompt.texts()[0].startsWith(
         applied + u'\n' + keptUnreadableNotice(config.userFile() + u".unreadable-"_s)));

@@ -1,13 +1,14 @@
 #include "common/ContentServer.h"
+#include "common/ControlIds.h"
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
 #include "support/Files.h"
 #include "support/TempConfig.h"
 #include "support/Wait.h"
 #include "ui/CVerdaneDlg.h"
-#include "ui/widgets/CWebPanel.h"
 #include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinMusicButton.h"
+#include "ui/widgets/CWebPanel.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace verdane;
+using namespace verdane::ControlId;
 
 namespace {
 
@@ -42,15 +44,15 @@ protected:
 
 TEST_F(MainWindowTest, StartsWithTheFirstMapCategoryAndTheLinksGoToTheBrowser)
 {
-    for (int id = 3005; id <= 3010; ++id)
-        EXPECT_EQ(dialog->control<CSkinMusicButton>(id)->selected, id == 3006) << id;
-    EXPECT_FALSE(dialog->webPanel(23)->isVisible());
-    EXPECT_EQ(dialog->webPanel(23)->url(), gameSectionAddress());
-    for (int id = 20; id <= 22; ++id)
+    for (int id = HomeButton; id <= LastCategoryButton; ++id)
+        EXPECT_EQ(dialog->control<CSkinMusicButton>(id)->selected, id == FirstCategoryButton) << id;
+    EXPECT_FALSE(dialog->webPanel(PagePanel)->isVisible());
+    EXPECT_EQ(dialog->webPanel(PagePanel)->url(), gameSectionAddress());
+    for (int id : RowPicture)
         EXPECT_TRUE(dialog->webPanel(id)->active() &&
                     dialog->webPanel(id)->url() == fileServerIndexAddress())
             << id;
-    QTest::mouseClick(dialog->control(1013), Qt::LeftButton);
+    QTest::mouseClick(dialog->control(HomePageLink), Qt::LeftButton);
     EXPECT_EQ(shell.webPages(), QStringList{homePageAddress()});
 }
 
@@ -59,7 +61,7 @@ TEST_F(MainWindowTest, APictureThatIsNoWebAddressShowsNothingLocal)
 {
     const QString page = config.root() + QStringLiteral("/page.html");
     test::writeFile(page, "<html><head><title>local</title></head><body>secret</body></html>");
-    CWebPanel* panel = dialog->webPanel(20);
+    CWebPanel* panel = dialog->webPanel(RowPicture[0]);
     for (const QString& link : {QStringLiteral("file://") + page, page,
                                 QStringLiteral("data:text/html,<title>local</title>")}) {
         panel->SetPageUrl(link);
@@ -91,7 +93,7 @@ TEST(ExitPathTest, CloseButtonEscTrayQuitAndCloseEndTheDialogAndRemoveTheTrayIco
     test::TempConfig config;
     test::FakePrompt prompt;
     const std::function<void(CVerdaneDlg&)> ways[] = {
-        [](CVerdaneDlg& d) { QTest::mouseClick(d.control(2), Qt::LeftButton); },
+        [](CVerdaneDlg& d) { QTest::mouseClick(d.control(Close), Qt::LeftButton); },
         [](CVerdaneDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); },
         [](CVerdaneDlg& d) { d.trayMenu()->actions()[2]->trigger(); },
         [](CVerdaneDlg& d) { d.close(); }};

@@ -1,3 +1,4 @@
+#include "common/ControlIds.h"
 #include "support/ContentServerProcess.h"
 #include "support/FakeShell.h"
 #include "support/Wait.h"
@@ -48,8 +49,8 @@ protected:
 
     QTemporaryDir site;
     std::unique_ptr<test::ContentServerProcess> server;
-    CWebPanel picture_{20, nullptr};
-    CWebPanel page_{23, nullptr};
+    CWebPanel picture_{ControlId::RowPicture[0], nullptr};
+    CWebPanel page_{ControlId::PagePanel, nullptr};
 };
 
 // Waits until the panel shows the colour (invalid: any dark one) at a point clear of text.
