@@ -1,7 +1,8 @@
 #include "ui/CAboutDlg.h"
 
-#include "ui/widgets/DialogUnits.h"
+#include "common/ControlIds.h"
 #include "ui/skin/Bitmaps.h"
+#include "ui/widgets/DialogUnits.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -25,7 +26,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     copyright->setGeometry(dluRect9pt(40, 25, 119, 8));
 
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(QStringLiteral("1"));
+    ok->setObjectName(controlName(ControlId::Ok));
     ok->setGeometry(dluRect9pt(178, 7, 50, 16));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

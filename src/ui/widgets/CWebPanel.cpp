@@ -1,5 +1,6 @@
 #include "ui/widgets/CWebPanel.h"
 
+#include "common/ControlIds.h"
 #include "common/Shell.h"
 #include "common/WebAddress.h"
 #include "ui/widgets/WebProfile.h"
@@ -31,7 +32,7 @@ CWebPanel::CWebPanel(int id, QWidget* parent)
     : QWidget(parent)
     , view_(new QWebEngineView(this))
 {
-    setObjectName(QString::number(id));
+    setObjectName(controlName(id));
     auto* page = new QWebEnginePage(webProfile(), view_);
     view_->setPage(page);
     connect(page, &QWebEnginePage::loadingChanged, this, &CWebPanel::showPlaceholderOnFailure);
