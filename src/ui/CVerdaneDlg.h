@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ControlIds.h"
 #include "common/Worker.h"
 
 #include <QDialog>
@@ -36,13 +37,9 @@ public:
     // Controls are found by their number (ControlId), which is their objectName.
     template <typename T = QWidget> T* control(int id) const
     {
-        return findChild<T*>(QString::number(id));
+        return findChild<T*>(controlName(id));
     }
     CWebPanel* webPanel(int id) const;
-
-    // The page view draws into this picture; painting copies it to the screen.
-    QPixmap& backBuffer() { return backBuffer_; }
-    void resetBackBuffer();
 
     CLoadDown* downloadDialog() const { return loadDown_; }
     MapCatalogue& catalogue() { return *catalogue_; }
@@ -88,6 +85,8 @@ private:
     void applyControlColours();
     void applyShape();
     void removeTrayIcon();
+    // The page view draws into the back buffer; painting copies it to the screen.
+    void resetBackBuffer();
     void onDownloadEnded(int category, qsizetype index, const QString& downLink, bool downloaded);
 
     std::unique_ptr<MapCatalogue> catalogue_;

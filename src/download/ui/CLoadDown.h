@@ -26,8 +26,6 @@ public:
 
     CSkinProgressCtrl* progressBar() const { return progress_; }
     void showProgress(int percent);
-
-public Q_SLOTS:
     void showCentred();
 
 protected:
