@@ -27,11 +27,11 @@ public:
     template <typename Work, typename Done> void run(Work work, Done done)
     {
         using Result = std::invoke_result_t<Work&>;
-        wait();
         if constexpr (std::is_void_v<Result>) {
-            thread_.reset(QThread::create(std::move(work)));
-            QObject::connect(thread_.get(), &QThread::finished, context_, std::move(done));
+            run([work = std::move(work)]() mutable { return work(), true; },
+                [done = std::move(done)](bool) mutable { done(); });
         } else {
+            wait();
             auto result = std::make_shared<std::optional<Result>>();
             thread_.reset(QThread::create(
                 [work = std::move(work), result]() mutable { result->emplace(work()); }));
@@ -40,9 +40,9 @@ public:
                                  if (result->has_value())
                                      done(std::move(**result));
                              });
+            stopping_ = false;
+            thread_->start();
         }
-        stopping_ = false;
-        thread_->start();
     }
 
     // A job has been started and its thread has not ended yet.
