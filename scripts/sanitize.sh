@@ -24,7 +24,7 @@ jobs="${VERDANE_JOBS:-$(nproc)}"
 cxx="$(command -v "${VERDANE_SANITIZE_CXX:-g++}")"
 
 # The tests ThreadSanitizer runs (ctest names).
-tsan_tests='^(test_worker|test_settings_store|test_search_engine|test_download_engine|test_download_kill|test_download_resume)$'
+tsan_tests='^(test_settings_store|test_search_engine|test_download_engine|test_download_kill|test_download_resume)$'
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:strict_string_checks=1:halt_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
