@@ -568,12 +568,12 @@ void CVerdaneDlg::done(int result)
         return;
     }
     // The download job may be waiting for this thread (a message box, the
-    // dialog): the window goes at once and the close completes when the job,
-    // told to end, has ended.
+    // dialog), so the window cannot wait for it here: the job is told to end
+    // and the close completes when it has. The window stays until then,
+    // because hiding a dialog ends its exec() at once.
     closingDown_ = true;
     pendingClose_ = result;
     loadDown_->hide();
-    hide();
 }
 
 } // namespace verdane
