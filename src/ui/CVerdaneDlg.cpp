@@ -128,7 +128,7 @@ void CVerdaneDlg::OnInitDialog()
     // Runs before the window first shows; an accepted update closes it again.
     UpdateCheck([this] { close(); }).CheckForUpdate(this, UpdateCheck::StartupFetchLimit);
 
-    background_ = withKeyColourTransparent(loadBitmap(129));
+    background_ = withKeyColourTransparent(loadBitmap(BitmapId::Background));
     backBuffer_ = QPixmap(size());
     backBuffer_.fill(Qt::transparent);
     resetBackBuffer();
@@ -225,7 +225,7 @@ void CVerdaneDlg::createTemplateControls()
         auto* button = new ClickLabel({}, this);
         button->setObjectName(controlName(RowDownload[row]));
         button->setGeometry(dluRect9pt(305, downloadButtonTops[row], 30, 13));
-        button->setPixmap(loadBitmap(151));
+        button->setPixmap(loadBitmap(BitmapId::DownloadButton));
         button->setScaledContents(true);
     }
 
@@ -252,9 +252,9 @@ void CVerdaneDlg::createTemplateControls()
 void CVerdaneDlg::createTitleButtons()
 {
     const ButtonLayout buttons[] = {
-        {ControlId::Minimise, dluRect9pt(305, 0, 17, 16), 136},
-        {ControlId::Close, dluRect9pt(327, 0, 16, 16), 138},
-        {ControlId::PathSettings, dluRect9pt(278, 0, 18, 15), 152},
+        {ControlId::Minimise, dluRect9pt(305, 0, 17, 16), BitmapId::MinimiseButton},
+        {ControlId::Close, dluRect9pt(327, 0, 16, 16), BitmapId::CloseButton},
+        {ControlId::PathSettings, dluRect9pt(278, 0, 18, 15), BitmapId::SettingsButton},
     };
     for (const ButtonLayout& layout : buttons) {
         auto* button = new CSkinButton(this);
@@ -275,11 +275,11 @@ void CVerdaneDlg::createLaunchAndCategoryButtons()
 {
     using namespace ControlId;
     const ButtonLayout launchButtons[] = {
-        {FirstLaunchButton, pixelRect(11, 111, 162, 159), 140},
-        {FirstLaunchButton + 1, pixelRect(11, 159, 162, 214), 141},
-        {FirstLaunchButton + 2, pixelRect(11, 214, 162, 269), 143},
-        {FirstLaunchButton + 3, pixelRect(11, 269, 162, 324), 142},
-        {FirstLaunchButton + 4, pixelRect(11, 324, 162, 379), 139},
+        {FirstLaunchButton, pixelRect(11, 111, 162, 159), BitmapId::War3Button},
+        {FirstLaunchButton + 1, pixelRect(11, 159, 162, 214), BitmapId::HaofangButton},
+        {FirstLaunchButton + 2, pixelRect(11, 214, 162, 269), BitmapId::VsButton},
+        {FirstLaunchButton + 3, pixelRect(11, 269, 162, 324), BitmapId::AaButton},
+        {FirstLaunchButton + 4, pixelRect(11, 324, 162, 379), BitmapId::ZhangmenrenButton},
     };
     auto* launchGroup = new QButtonGroup(this);
     launchGroup->setExclusive(false);
@@ -289,12 +289,12 @@ void CVerdaneDlg::createLaunchAndCategoryButtons()
             [this](int id) { Launcher().StartTarget(this, id); });
 
     const ButtonLayout categoryButtons[] = {
-        {HomeButton, pixelRect(181, 22, 244, 109), 148},
-        {FirstCategoryButton, pixelRect(244, 22, 307, 109), 146},
-        {FirstCategoryButton + 1, pixelRect(307, 22, 370, 109), 144},
-        {FirstCategoryButton + 2, pixelRect(370, 22, 433, 109), 147},
-        {FirstCategoryButton + 3, pixelRect(433, 22, 496, 109), 149},
-        {FirstCategoryButton + 4, pixelRect(496, 22, 559, 109), 145},
+        {HomeButton, pixelRect(181, 22, 244, 109), BitmapId::HomeTab},
+        {FirstCategoryButton, pixelRect(244, 22, 307, 109), BitmapId::BattleMapsTab},
+        {FirstCategoryButton + 1, pixelRect(307, 22, 370, 109), BitmapId::RpgMapsTab},
+        {FirstCategoryButton + 2, pixelRect(370, 22, 433, 109), BitmapId::DefenceMapsTab},
+        {FirstCategoryButton + 3, pixelRect(433, 22, 496, 109), BitmapId::CasualMapsTab},
+        {FirstCategoryButton + 4, pixelRect(496, 22, 559, 109), BitmapId::ToolsTab},
     };
     // Not exclusive: a category button keeps its own selected flag, which the
     // page view clears on the others.

@@ -155,7 +155,7 @@ void PageView::hideRow(int row)
 void PageView::drawMark(int row)
 {
     QPainter painter(controls_.backBuffer);
-    painter.drawPixmap(MarkX, RowPlaces[row].markY, loadBitmap(1038));
+    painter.drawPixmap(MarkX, RowPlaces[row].markY, loadBitmap(BitmapId::DownloadedMark));
 }
 
 void PageView::setPageEdit(int page)

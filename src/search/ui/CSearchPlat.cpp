@@ -5,6 +5,7 @@
 #include "log/LogCategories.h"
 #include "search/FixedDrives.h"
 #include "search/ScanDrives.h"
+#include "ui/skin/Bitmaps.h"
 #include "ui/skin/CSkinButton.h"
 #include "ui/widgets/DialogUnits.h"
 
@@ -18,7 +19,6 @@ namespace verdane {
 namespace {
 
 const char* const AllDrivesText = "所有本地硬盘";
-constexpr unsigned int ButtonImage = 1055;
 
 QString allDrivesText()
 {
@@ -87,7 +87,7 @@ CSearchPlat::~CSearchPlat()
 void CSearchPlat::OnInitDialog(const QStringList& roots)
 {
     for (CSkinButton* button : {start_, stop_, exit_})
-        button->SetButtonImage(ButtonImage);
+        button->SetButtonImage(BitmapId::WideButton);
 
     drives_->addItem(allDrivesText());
     for (const QString& root : roots)

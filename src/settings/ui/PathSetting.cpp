@@ -26,8 +26,6 @@ namespace {
 
 constexpr int MapsItem = static_cast<int>(DownloadFolder::Maps);
 constexpr int ToolsItem = static_cast<int>(DownloadFolder::Tools);
-constexpr unsigned int SmallButtonImage = 1054;
-constexpr unsigned int BottomButtonImage = 1055;
 // Right edges of the two columns of frames, and the room kept before them.
 constexpr int LeftFramesRight = 175;
 constexpr int RightFramesRight = 495;
@@ -195,9 +193,9 @@ void PathSetting::OnInitDialog()
     browseFolder_->setEnabled(false);
 
     for (CSkinButton* button : {search_, browseExecutable_, browseFolder_})
-        button->SetButtonImage(SmallButtonImage);
+        button->SetButtonImage(BitmapId::SmallButton);
     for (CSkinButton* button : {apply_, cancel_, confirm_})
-        button->SetButtonImage(BottomButtonImage);
+        button->SetButtonImage(BitmapId::WideButton);
     // The first control of the template takes the focus, as a new dialog gives it.
     apply_->setFocus();
 }
