@@ -433,16 +433,12 @@ void CVerdaneDlg::StartDownload()
                                  const std::atomic<bool>* cancel) {
         return loadDown_->DownloadFile(url, path, sha256, cancel);
     };
-    downloadWorker_.run([job, screen] { return job->run(screen); },
-                        [this, job](bool downloaded) {
-                            const DownloadJob::Entry& entry = job->entry();
-                            onDownloadEnded(entry.category, entry.index, entry.downLink,
-                                            downloaded);
-                        });
+    downloadWorker_.run(
+        [job, screen] { return job->run(screen); },
+        [this, job](bool downloaded) { onDownloadEnded(job->entry(), downloaded); });
 }
 
-void CVerdaneDlg::onDownloadEnded(int category, qsizetype index, const QString& downLink,
-                                  bool downloaded)
+void CVerdaneDlg::onDownloadEnded(const DownloadJob::Entry& entry, bool downloaded)
 {
     DownloadBusy = false;
     if (pendingClose_) {
@@ -451,7 +447,7 @@ void CVerdaneDlg::onDownloadEnded(int category, qsizetype index, const QString& 
     }
     loadDown_->hide();
     if (downloaded)
-        pageView_->OnDownloadDone(category, index, downLink);
+        pageView_->OnDownloadDone(entry.category, entry.index, entry.downLink);
 }
 
 void CVerdaneDlg::openPathSettings()

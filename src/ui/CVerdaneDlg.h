@@ -2,6 +2,7 @@
 
 #include "common/ControlIds.h"
 #include "common/Worker.h"
+#include "download/DownloadJob.h"
 
 #include <QDialog>
 #include <QPixmap>
@@ -87,7 +88,7 @@ private:
     void removeTrayIcon();
     // The page view draws into the back buffer; painting copies it to the screen.
     void resetBackBuffer();
-    void onDownloadEnded(int category, qsizetype index, const QString& downLink, bool downloaded);
+    void onDownloadEnded(const DownloadJob::Entry& entry, bool downloaded);
 
     std::unique_ptr<MapCatalogue> catalogue_;
     PageView* pageView_ = nullptr;

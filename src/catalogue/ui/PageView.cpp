@@ -144,9 +144,8 @@ void PageView::hideRow(int row)
 {
     const Controls::Row& controls = controls_.rows[row];
     for (QWidget* widget :
-         {static_cast<QWidget*>(controls.title), static_cast<QWidget*>(controls.explanation),
-          static_cast<QWidget*>(controls.link), controls.download,
-          static_cast<QWidget*>(controls.picture)})
+         std::initializer_list<QWidget*>{controls.title, controls.explanation, controls.link,
+                                         controls.download, controls.picture})
         widget->hide();
     controls.title->clear();
     controls.explanation->clear();
