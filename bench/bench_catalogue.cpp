@@ -1,4 +1,4 @@
-// Page render cost of the catalogue at scale: LoadCategory (the category query,
+// Page render cost of the catalogue at scale: loadCategory (the category query,
 // the records and the downloaded marks) on 10,000 entries with 10,000 files in
 // the download folder, against the least any implementation must do — the same
 // SQL stepped through sqlite3 reading the five columns, plus a plain readdir of
@@ -187,7 +187,7 @@ int main(int argc, char** argv)
     const QByteArray folderName = QFile::encodeName(folder);
 
     // Warm the page cache and both code paths once.
-    if (!catalogue.LoadCategory(category))
+    if (!catalogue.loadCategory(category))
         return 1;
     bareQueryAndListing(db, sql, folderName);
     qsizetype marked = 0;
@@ -202,13 +202,13 @@ int main(int argc, char** argv)
     // machine alternate between a fast and a slow call, and a pair gets one of each.
     for (int i = 0; i < repetitions; ++i) {
         auto start = Clock::now();
-        catalogue.LoadCategory(category);
-        catalogue.LoadCategory(category);
+        catalogue.loadCategory(category);
+        catalogue.loadCategory(category);
         load.push_back(millisecondsSince(start) / 2);
 
         start = Clock::now();
-        catalogue.MarkDownloaded();
-        catalogue.MarkDownloaded();
+        catalogue.markDownloaded();
+        catalogue.markDownloaded();
         mark.push_back(millisecondsSince(start) / 2);
 
         start = Clock::now();
@@ -225,7 +225,7 @@ int main(int argc, char** argv)
                 static_cast<long long>(marked), repetitions, sink % 1000);
     std::printf("LoadCategory (query + records + marks): median %.2f ms (min %.2f)\n", loadMs,
                 minimum(load));
-    std::printf("  the marks alone (MarkDownloaded):     median %.2f ms (min %.2f)\n", median(mark),
+    std::printf("  the marks alone (markDownloaded):     median %.2f ms (min %.2f)\n", median(mark),
                 minimum(mark));
     std::printf("bare sqlite3 query + readdir:           median %.2f ms (min %.2f)\n", bareMs,
                 minimum(bare));

@@ -1,7 +1,7 @@
 // Downloads 1 GiB from the repository's content server on 127.0.0.1 with
-// DownloadFile (progress callback live) and with `curl -s -o`, alternating,
+// downloadFile (progress callback live) and with `curl -s -o`, alternating,
 // a few times in the same run, and prints the ratio of the best times.
-// In the same run it times DownloadFile checking a SHA-256 against the plain
+// In the same run it times downloadFile checking a SHA-256 against the plain
 // download, and the second half of a download that broke off half-way (the
 // partial continued with a range request) against the whole download.
 //
@@ -13,7 +13,7 @@
 // By default the server sends a real 1 GiB file from DIR (the sendfile-free
 // copy loop of Python's file handler is its fastest path); --generated uses
 // /fault/bytes/1073741824/big.bin instead. DIR defaults to the system's
-// temporary folder; the downloads land there too. DownloadFile syncs the
+// temporary folder; the downloads land there too. downloadFile syncs the
 // file to disk before renaming it and curl does not, so on a disk-backed DIR
 // the run also times curl followed by `sync FILE`; on a tmpfs DIR (/dev/shm)
 // the sync costs nothing and the two clients meet on equal terms.
@@ -164,7 +164,7 @@ int main(int argc, char** argv)
             verdane::HttpDownload hashed;
             QElapsedTimer timer;
             timer.start();
-            const int result = hashed.DownloadFile(url, ownTarget, digest);
+            const int result = hashed.downloadFile(url, ownTarget, digest);
             hashedTimes.push_back(seconds(timer));
             // Not timed: freeing the replaced copy's pages is no part of a resume.
             const bool hashedWhole = QFileInfo(ownTarget).size() == Size;
@@ -172,14 +172,14 @@ int main(int argc, char** argv)
             // The first half, broken off by the server; then the rest.
             const QString cut =
                 url.section(u'/', 0, 2) + QStringLiteral("/fault/resume/range/big.bin?%1").arg(rep);
-            const int broken = verdane::HttpDownload().DownloadFile(cut, ownTarget);
+            const int broken = verdane::HttpDownload().downloadFile(cut, ownTarget);
             verdane::HttpDownload rest;
             timer.start();
-            const int resumed = rest.DownloadFile(cut, ownTarget);
+            const int resumed = rest.downloadFile(cut, ownTarget);
             resumedTimes.push_back(seconds(timer));
             if (result != 0 || !hashedWhole || broken != -1 || resumed != 0 ||
                 rest.resumedFrom() != Size / 2 || QFileInfo(ownTarget).size() != Size) {
-                std::fprintf(stderr, "hashed or resumed DownloadFile failed\n");
+                std::fprintf(stderr, "hashed or resumed downloadFile failed\n");
                 return 1;
             }
             std::printf("  with SHA-256 %.3f s; the second half of a broken download %.3f s\n",
@@ -202,7 +202,7 @@ int main(int argc, char** argv)
                     std::fprintf(stderr, "curl failed\n");
                     return 1;
                 }
-                // DownloadFile syncs its file before the rename; curl leaves it
+                // downloadFile syncs its file before the rename; curl leaves it
                 // in the page cache. Timing `sync FILE` after curl shows that share.
                 QElapsedTimer syncTimer;
                 syncTimer.start();
@@ -220,7 +220,7 @@ int main(int argc, char** argv)
                 });
                 const double cpuBefore = cpuSeconds(RUSAGE_THREAD);
                 timer.start();
-                const int result = download.DownloadFile(url, ownTarget);
+                const int result = download.downloadFile(url, ownTarget);
                 const double elapsed = seconds(timer);
                 const double cpu = cpuSeconds(RUSAGE_THREAD) - cpuBefore;
                 if (result != 0 || QFileInfo(ownTarget).size() != Size ||
@@ -230,7 +230,7 @@ int main(int argc, char** argv)
                 }
                 ownTimes.push_back(elapsed);
                 ownCpu.push_back(cpu);
-                std::printf("  DownloadFile  %.3f s, client CPU %.3f s\n", elapsed, cpu);
+                std::printf("  downloadFile  %.3f s, client CPU %.3f s\n", elapsed, cpu);
                 QFile::remove(ownTarget);
             }
         }
@@ -243,11 +243,11 @@ int main(int argc, char** argv)
                 gib * 1024 / best(curlTimes), median(curlTimes));
     std::printf("DownloadFile: best %.3f s (%.0f MiB/s), median %.3f s\n", best(ownTimes),
                 gib * 1024 / best(ownTimes), median(ownTimes));
-    std::printf("ratio DownloadFile / curl: best %.3f, median %.3f (goal <= 1.05)\n",
+    std::printf("ratio downloadFile / curl: best %.3f, median %.3f (goal <= 1.05)\n",
                 best(ownTimes) / best(curlTimes), median(ownTimes) / median(curlTimes));
-    std::printf("ratio DownloadFile / (curl -o + sync FILE): best %.3f, median %.3f\n",
+    std::printf("ratio downloadFile / (curl -o + sync FILE): best %.3f, median %.3f\n",
                 best(ownTimes) / best(curlSyncedTimes), median(ownTimes) / median(curlSyncedTimes));
-    std::printf("client CPU: curl best %.3f s, DownloadFile best %.3f s, ratio %.3f\n",
+    std::printf("client CPU: curl best %.3f s, downloadFile best %.3f s, ratio %.3f\n",
                 best(curlCpu), best(ownCpu), best(ownCpu) / best(curlCpu));
     if (!generated) {
         std::printf("ratio with SHA-256 / without: best %.3f, median %.3f (goal <= 1.15)\n",

@@ -90,14 +90,14 @@ double seconds(std::chrono::steady_clock::duration d)
 double timeEngine(const QString& root, long& found)
 {
     verdane::DriveScan scan;
-    scan.AddFilter(QStringLiteral(".exe"));
+    scan.addFilter(QStringLiteral(".exe"));
     long count = 0;
-    scan.SetNotify([&count](verdane::ScanReport report, const QString&) {
+    scan.setNotify([&count](verdane::ScanReport report, const QString&) {
         if (report == verdane::ScanReport::Found)
             ++count;
     });
     const auto start = std::chrono::steady_clock::now();
-    verdane::ScanDrives(scan, {root});
+    verdane::scanDrives(scan, {root});
     const double elapsed = seconds(std::chrono::steady_clock::now() - start);
     found = count;
     return elapsed;

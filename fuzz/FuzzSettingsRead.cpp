@@ -63,14 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString clientPath = QStringLiteral("ClientPath");
     SettingsStore store;
     for (const QString& key : {programKey(), programSubkey(QStringLiteral("War3")), tools})
-        require(cp936Length(store.ReadSetting(root, key, clientPath)) < 260 &&
-                    cp936Length(store.ReadSetting(root, key, QStringLiteral("Curr_Version"))) < 260,
+        require(cp936Length(store.readSetting(root, key, clientPath)) < 260 &&
+                    cp936Length(store.readSetting(root, key, QStringLiteral("Curr_Version"))) < 260,
                 "values of 260 bytes or more read as not set");
     const QString path = QStringLiteral("/games/工具/fuzz");
-    if (size > 0 && data[0] == 'W' && store.WriteSetting(root, tools, clientPath, path))
-        require(store.ReadSetting(root, tools, clientPath) == path, "a stored value reads back");
+    if (size > 0 && data[0] == 'W' && store.writeSetting(root, tools, clientPath, path))
+        require(store.readSetting(root, tools, clientPath) == path, "a stored value reads back");
     // An unreadable input was kept aside: no need to keep every one.
-    if (!store.KeptUnreadableFile().isEmpty())
-        QFile::remove(store.KeptUnreadableFile());
+    if (!store.keptUnreadableFile().isEmpty())
+        QFile::remove(store.keptUnreadableFile());
     return 0;
 }

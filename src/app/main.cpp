@@ -1,7 +1,7 @@
-#include "app/CVerdaneApp.h"
+#include "app/Application.h"
 
 int main(int argc, char** argv)
 {
-    verdane::CVerdaneApp application;
+    verdane::Application application;
     return application.run(argc, argv);
 }

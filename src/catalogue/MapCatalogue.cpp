@@ -32,9 +32,9 @@ QString MapCatalogue::categoryQuery(int category)
                              category);
 }
 
-bool MapCatalogue::LoadCategory(int category)
+bool MapCatalogue::loadCategory(int category)
 {
-    resultSet_ = conn_.ExecuteSql(categoryQuery(category));
+    resultSet_ = conn_.executeSql(categoryQuery(category));
     if (!resultSet_ || resultSet_->IsEof())
         return false;
 
@@ -45,7 +45,7 @@ bool MapCatalogue::LoadCategory(int category)
     const int downLink = rows.columnIndex(QStringLiteral("Down_Link"));
     const int explainLink = rows.columnIndex(QStringLiteral("ExplainLink"));
     const int sha256 = rows.optionalColumn(QStringLiteral("Down_Sha256"));
-    if (rows.HasFailed())
+    if (rows.hasFailed())
         return false;
 
     // Rows go into the spare list first, so a read error half-way leaves the
@@ -61,23 +61,23 @@ bool MapCatalogue::LoadCategory(int category)
         // Only the link the marks need is decoded now; the shown texts wait
         // until their row is shown.
         MapRecord& record = spare_.undecodedAt(count);
-        rows.GetCollect(downLink, record.Down_Link);
-        rows.GetCollect(sha256, record.Down_Sha256);
+        rows.getCollect(downLink, record.Down_Link);
+        rows.getCollect(sha256, record.Down_Sha256);
         record.Downloaded = false;
-        spare_.setPendingTexts(count, {rows.GetBytes(mapName), rows.GetBytes(mapExplain),
-                                       rows.GetBytes(picLink), rows.GetBytes(explainLink)});
-        if (rows.HasFailed())
+        spare_.setPendingTexts(count, {rows.getBytes(mapName), rows.getBytes(mapExplain),
+                                       rows.getBytes(picLink), rows.getBytes(explainLink)});
+        if (rows.hasFailed())
             break;
         ++count;
         rows.MoveNext();
     }
-    if (rows.HasFailed())
+    if (rows.hasFailed())
         return false;
 
     spare_.truncate(count);
     list_.swap(spare_);
     category_ = category;
-    MarkDownloaded();
+    markDownloaded();
     return true;
 }
 
@@ -86,7 +86,7 @@ QString MapCatalogue::downloadFolder(int category)
     return ProgramSettings().downloadFolder(category == ToolsCategory);
 }
 
-void MapCatalogue::MarkDownloaded()
+void MapCatalogue::markDownloaded()
 {
     if (list_.isEmpty())
         return;

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "catalogue/CatalogueDatabase.h"
 #include "catalogue/FileNameIndex.h"
 #include "catalogue/MapRecord.h"
 #include "catalogue/MapRecordList.h"
-#include "catalogue/MyAdoConn.h"
 #include "catalogue/RecordSet.h"
 
 #include <QString>
@@ -20,21 +20,21 @@ public:
     // The category whose files go to the tools folder; every other one is a map category.
     static constexpr int ToolsCategory = 4;
 
-    // Opens the catalogue file (see MyAdoConn); a failure has been shown and
+    // Opens the catalogue file (see CatalogueDatabase); a failure has been shown and
     // leaves a catalogue whose every load returns false.
-    explicit MapCatalogue(const QString& file = MyAdoConn::defaultFile());
+    explicit MapCatalogue(const QString& file = CatalogueDatabase::defaultFile());
 
-    // The query LoadCategory runs for a category.
+    // The query loadCategory runs for a category.
     static QString categoryQuery(int category);
 
     // Reloads the list from the catalogue and marks the entries already on disk.
     // False when the category has no rows or the query failed: the list and its
     // marks then stay exactly as they were.
-    bool LoadCategory(int category);
+    bool loadCategory(int category);
 
     // Sets Downloaded of every entry whose file lies in the download folder of the
-    // category last loaded. Runs at the end of every successful LoadCategory.
-    void MarkDownloaded();
+    // category last loaded. Runs at the end of every successful loadCategory.
+    void markDownloaded();
 
     // The download folder of a category from the settings, empty when its path
     // setting is not set: the game's "Maps/NaloBox" folder, or the tools folder.
@@ -45,7 +45,7 @@ public:
     MapRecordList& records() { return list_; }
 
 private:
-    MyAdoConn conn_;
+    CatalogueDatabase conn_;
     std::shared_ptr<RecordSet> resultSet_;
     MapRecordList list_;
     // The list before the current one, whose storage the next load reuses.

@@ -85,22 +85,22 @@ int RecordSet::columnIndex(const QString& columnName)
     return -1;
 }
 
-QString RecordSet::GetCollect(const QString& columnName)
+QString RecordSet::getCollect(const QString& columnName)
 {
     // The rows already ended in an error box; one box is enough.
     if (failed_)
         return {};
-    return GetCollect(columnIndex(columnName));
+    return getCollect(columnIndex(columnName));
 }
 
-QString RecordSet::GetCollect(int column)
+QString RecordSet::getCollect(int column)
 {
     QString text;
-    GetCollect(column, text);
+    getCollect(column, text);
     return text;
 }
 
-QByteArrayView RecordSet::GetBytes(int column)
+QByteArrayView RecordSet::getBytes(int column)
 {
     if (failed_ || column < 0)
         return {};
@@ -113,9 +113,9 @@ QByteArrayView RecordSet::GetBytes(int column)
                            : QByteArrayView();
 }
 
-void RecordSet::GetCollect(int column, QString& text)
+void RecordSet::getCollect(int column, QString& text)
 {
-    const QByteArrayView utf8 = GetBytes(column);
+    const QByteArrayView utf8 = getBytes(column);
     // UTF-16 never needs more units than UTF-8 has bytes; resize() keeps the
     // capacity the string already has.
     text.resize(utf8.size());

@@ -11,7 +11,7 @@ namespace verdane {
 
 // The rows of one query: a forward cursor that steps the statement as it moves,
 // so a big result is never copied whole. A read error shows the error box and
-// ends the rows early; HasFailed() then tells the reader that they are incomplete.
+// ends the rows early; hasFailed() then tells the reader that they are incomplete.
 class RecordSet {
 public:
     // Takes the prepared statement, already stepped once with the given result code.
@@ -27,21 +27,21 @@ public:
     // The text of a named column of the current row: NULL reads as empty text,
     // numbers as their text. An unknown column or a read past the end shows the
     // error box and ends the rows.
-    QString GetCollect(const QString& columnName);
+    QString getCollect(const QString& columnName);
     // The same by position, for readers that look the names up once: see columnIndex().
-    QString GetCollect(int column);
+    QString getCollect(int column);
     // The same into an existing string, reusing its storage.
-    void GetCollect(int column, QString& text);
+    void getCollect(int column, QString& text);
     // The same as the catalogue's UTF-8 bytes, valid until the cursor moves.
-    QByteArrayView GetBytes(int column);
+    QByteArrayView getBytes(int column);
     // The position of a named column (any letter case); when there is none,
     // shows the error box, ends the rows and returns -1.
     int columnIndex(const QString& columnName);
     // The same for a column that a catalogue may leave out: -1 without a word
-    // (GetCollect then reads empty text).
+    // (getCollect then reads empty text).
     int optionalColumn(const QString& columnName) const;
 
-    bool HasFailed() const { return failed_; }
+    bool hasFailed() const { return failed_; }
 
 private:
     void take(int stepResult);

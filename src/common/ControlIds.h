@@ -15,7 +15,7 @@ inline constexpr int Ok = 1;
 inline constexpr int Cancel = 2;
 
 // The main window.
-inline constexpr int MainWindow = 102;
+inline constexpr int MainWindowTemplate = 102;
 inline constexpr int Minimise = Ok;
 inline constexpr int Close = Cancel;
 inline constexpr int PathSettings = 1030;
@@ -47,14 +47,14 @@ inline constexpr int TrayShow = 1066;
 inline constexpr int TrayQuit = 1067;
 
 // The download dialog.
-inline constexpr int DownloadDialog = 154;
+inline constexpr int DownloadTemplate = 154;
 inline constexpr int Progress = 1034;
 inline constexpr int SectionLink = 1035;
 inline constexpr int Status = 1036;
 inline constexpr int Warning = 1037;
 
 // The path settings dialog ("应用" is Ok, "取消" Cancel).
-inline constexpr int PathSettingsDialog = 153;
+inline constexpr int PathSettingsTemplate = 153;
 inline constexpr int Confirm = 1039;
 // 1043..1047 for the launch targets in table order, then the two folders.
 inline constexpr int FirstTargetItem = 1043;
@@ -67,7 +67,7 @@ inline constexpr int ExecutablePath = 1056;
 inline constexpr int DownloadPath = 1057;
 
 // The search dialog ("退出" is Cancel).
-inline constexpr int SearchDialog = 1058;
+inline constexpr int SearchTemplate = 1058;
 inline constexpr int Drives = 1059;
 inline constexpr int Stop = 1060;
 inline constexpr int Start = 1061;

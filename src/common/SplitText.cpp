@@ -2,7 +2,7 @@
 
 namespace verdane {
 
-void SplitText(const QString& text, QChar separator, QStringList& list)
+void splitText(const QString& text, QChar separator, QStringList& list)
 {
     qsizetype start = 0;
     for (qsizetype found = text.indexOf(separator); found >= 0;

@@ -52,7 +52,7 @@ bool DownloadJob::run(const Screen& screen) const
         return false;
     }
     // A digest that cannot be read could not prove anything: no download.
-    const QByteArray sha256 = Sha256::FromHex(entry_.sha256.trimmed());
+    const QByteArray sha256 = Sha256::fromHex(entry_.sha256.trimmed());
     if (sha256.isEmpty() && !entry_.sha256.trimmed().isEmpty()) {
         showNotice(
             QStringLiteral("目录中这一项的 SHA-256 校验值（Down_Sha256）不是 64 位十六进制数，"

@@ -27,7 +27,7 @@ public:
         // Shows the download dialog and returns once it shows; false when the
         // window is going and the job should end.
         std::function<bool()> showDialog;
-        // The dialog's DownloadFile: 0 when the file arrived whole.
+        // The dialog's downloadFile: 0 when the file arrived whole.
         std::function<int(const QString& url, const QString& localPath, const QByteArray& sha256,
                           const std::atomic<bool>* cancel)>
             downloadFile;

@@ -116,7 +116,7 @@ std::vector<QByteArray> tempNames(int dirFd)
     }
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
-        if (DownloadTempFile::IsTempName(name))
+        if (DownloadTempFile::isTempName(name))
             names.push_back(name);
     }
     ::closedir(dir);
@@ -401,7 +401,7 @@ void DownloadTempFile::discard()
     closeFd(dirFd_);
 }
 
-int DownloadTempFile::SweepLeftovers(const QString& folder)
+int DownloadTempFile::sweepLeftovers(const QString& folder)
 {
     int dirFd = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
@@ -411,7 +411,7 @@ int DownloadTempFile::SweepLeftovers(const QString& folder)
     return removed;
 }
 
-bool DownloadTempFile::IsTempName(const QByteArray& fileName)
+bool DownloadTempFile::isTempName(const QByteArray& fileName)
 {
     return isPartialName(fileName) || isRecordName(fileName);
 }

@@ -20,7 +20,7 @@ namespace verdane {
 // the file system allows (elsewhere a named one, held the same way), so a
 // process that is killed mid-transfer leaves nothing that is kept.
 //
-// Every download first sweeps its folder (SweepLeftovers). One object per
+// Every download first sweeps its folder (sweepLeftovers). One object per
 // download, used on one thread.
 class DownloadTempFile {
 public:
@@ -61,10 +61,10 @@ public:
     // continued: only names of the form above, only files that no running
     // download holds; a partial with its record stays for KeepDays after its
     // last write. Returns the number of files removed.
-    static int SweepLeftovers(const QString& folder);
+    static int sweepLeftovers(const QString& folder);
     // Whether a file name (as stored on disk) has the form of a temporary file
     // or of its record.
-    static bool IsTempName(const QByteArray& fileName);
+    static bool isTempName(const QByteArray& fileName);
 
 private:
     bool openFolder(const QString& localPath);

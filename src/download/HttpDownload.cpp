@@ -281,7 +281,7 @@ QString HttpDownload::failureMessage() const
     }
 }
 
-int HttpDownload::DownloadFile(const QString& url, const QString& localPath,
+int HttpDownload::downloadFile(const QString& url, const QString& localPath,
                                const QByteArray& sha256)
 {
     const int result = fetch(url, localPath, sha256);

@@ -45,7 +45,7 @@ struct DownloadLimits {
 // See DownloadTempFile for the partials and the sweep of the folder.
 class HttpDownload {
 public:
-    // Called on the thread that runs DownloadFile, after a block has been
+    // Called on the thread that runs downloadFile, after a block has been
     // written, on the first block and whenever the percentage changes; only
     // when the server sent a Content-Length. A continued partial reports its
     // share at once, before the first new block. It must return quickly (hand the
@@ -55,10 +55,10 @@ public:
     explicit HttpDownload(Progress progress = {}, DownloadLimits limits = {});
 
     // 0 when the whole body has been received and stored, -1 on any failure.
-    // With sha256 (32 bytes, see Sha256::FromHex) the body must have that digest.
+    // With sha256 (32 bytes, see Sha256::fromHex) the body must have that digest.
     // Blocks the calling thread (the download worker) for the whole transfer.
     // Leaves one line in the log: the file stored, or why it was not.
-    int DownloadFile(const QString& url, const QString& localPath, const QByteArray& sha256 = {});
+    int downloadFile(const QString& url, const QString& localPath, const QByteArray& sha256 = {});
 
     DownloadFailure failure() const { return failure_; }
     // "Internet连接错误!" or "读文件出错!" for the failures that have their own

@@ -30,7 +30,7 @@ QByteArray Sha256::result()
     return digest;
 }
 
-QByteArray Sha256::FromHex(QStringView text)
+QByteArray Sha256::fromHex(QStringView text)
 {
     if (text.size() != 2 * Size)
         return {};

@@ -24,7 +24,7 @@ public:
 
     // The 32 bytes that 64 hexadecimal digits (either case) stand for; empty
     // for any other text.
-    static QByteArray FromHex(QStringView text);
+    static QByteArray fromHex(QStringView text);
 
 private:
     struct Context;

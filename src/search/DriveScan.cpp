@@ -2,15 +2,15 @@
 
 namespace verdane {
 
-bool DriveScan::AddFilter(const QString& extension)
+bool DriveScan::addFilter(const QString& extension)
 {
-    if (FilterCount() >= MaxFilters)
+    if (filterCount() >= MaxFilters)
         return false;
     const QByteArray bytes = extension.toUtf8();
     if (bytes.isEmpty() || bytes.size() > 4 || bytes.front() != '.')
         return false;
     // With one dot at its front and no space, an extension is found at the end
-    // of a name exactly when the name's last dot starts it, so Matches() can
+    // of a name exactly when the name's last dot starts it, so matches() can
     // compare the tail of the name alone.
     for (qsizetype i = 1; i < bytes.size(); ++i) {
         const char c = bytes[i];
@@ -21,7 +21,7 @@ bool DriveScan::AddFilter(const QString& extension)
     return true;
 }
 
-bool DriveScan::Matches(std::string_view fileName) const
+bool DriveScan::matches(std::string_view fileName) const
 {
     for (const std::string& filter : filters_) {
         if (fileName.size() >= filter.size() &&
@@ -31,7 +31,7 @@ bool DriveScan::Matches(std::string_view fileName) const
     return false;
 }
 
-void DriveScan::Report(ScanReport report, const QString& path) const
+void DriveScan::report(ScanReport report, const QString& path) const
 {
     if (notify_)
         notify_(report, path);

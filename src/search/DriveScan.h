@@ -30,20 +30,20 @@ public:
     // Adds an extension such as ".exe": a dot and up to three more bytes, with no
     // further dot, space or slash. Returns false (and adds nothing) when the
     // extension has another form or all 16 places are taken.
-    bool AddFilter(const QString& extension);
-    int FilterCount() const { return static_cast<int>(filters_.size()); }
+    bool addFilter(const QString& extension);
+    int filterCount() const { return static_cast<int>(filters_.size()); }
 
     // Whether a file name has one of the extensions, letter case included:
     // "War3.exe" has ".exe", "WAR3.EXE" and "a.exe.bak" do not.
-    bool Matches(std::string_view fileName) const;
+    bool matches(std::string_view fileName) const;
 
-    void SetNotify(Notify notify) { notify_ = std::move(notify); }
-    void Report(ScanReport report, const QString& path = {}) const;
+    void setNotify(Notify notify) { notify_ = std::move(notify); }
+    void report(ScanReport report, const QString& path = {}) const;
 
     // Thread-safe; the worker ends at its next check and sends nothing more.
-    void RequestStop() { stop_.store(true, std::memory_order_release); }
-    void ClearStop() { stop_.store(false, std::memory_order_release); }
-    bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
+    void requestStop() { stop_.store(true, std::memory_order_release); }
+    void clearStop() { stop_.store(false, std::memory_order_release); }
+    bool stopRequested() const { return stop_.load(std::memory_order_acquire); }
 
 private:
     std::vector<std::string> filters_; // UTF-8 bytes, as file names come from the disk

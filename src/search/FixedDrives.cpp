@@ -171,7 +171,7 @@ QStringList wineDriveRoots(const QString& home, const QString& winePrefix)
     return roots;
 }
 
-QStringList ListFixedDrives()
+QStringList listFixedDrives()
 {
     QStringList roots;
     QFile mountInfo(QStringLiteral("/proc/self/mountinfo"));

@@ -12,7 +12,7 @@ namespace verdane {
 // "/mnt/data/", "/home/u/.wine/drive_c/"): the mount points of the local disk
 // file systems, in mount order, then the drive_c folder of every Wine prefix
 // found. The search dialog's box puts them in its own sorted order.
-QStringList ListFixedDrives();
+QStringList listFixedDrives();
 
 // Whether the block device behind a mount ("/dev/sdb1", device numbers "8:17")
 // is removable, as sysfs under sysRoot says ("/sys" on a live system). A

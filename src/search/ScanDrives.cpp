@@ -70,7 +70,7 @@ void FolderWalk::walk(int fd)
     const qsizetype pathLength = length_;
     // A read error (the folder vanished, an I/O error) ends this listing quietly.
     while (const dirent* entry = readdir(dir)) {
-        if (scan_.StopRequested())
+        if (scan_.stopRequested())
             break;
         const char* name = entry->d_name;
         const std::string_view nameView(name);
@@ -81,7 +81,7 @@ void FolderWalk::walk(int fd)
             if (dotName)
                 continue;
         } else {
-            match = scan_.Matches(nameView);
+            match = scan_.matches(nameView);
             if (!match && (type != DT_UNKNOWN || dotName))
                 continue;
         }
@@ -107,7 +107,7 @@ void FolderWalk::walk(int fd)
         if (length < 0 || pathLength + 1 + length > MaxScanPathBytes)
             continue;
         if (type == DT_REG) {
-            if (scan_.StopRequested())
+            if (scan_.stopRequested())
                 break;
             report(nameView);
             continue;
@@ -135,14 +135,14 @@ void FolderWalk::report(std::string_view name)
     std::string full;
     full.reserve(path_.size() + 1 + name.size());
     full.append(path_).append(1, '/').append(name);
-    scan_.Report(ScanReport::Found, QString::fromUtf8(full.data(), qsizetype(full.size())));
+    scan_.report(ScanReport::Found, QString::fromUtf8(full.data(), qsizetype(full.size())));
 }
 
 } // namespace
 
-void ScanFolder(const DriveScan& scan, const QString& folder)
+void scanFolder(const DriveScan& scan, const QString& folder)
 {
-    if (scan.StopRequested() || folder.isEmpty())
+    if (scan.stopRequested() || folder.isEmpty())
         return;
     QString trimmed = folder;
     while (trimmed.endsWith(QLatin1Char('/')))
@@ -163,12 +163,12 @@ void ScanFolder(const DriveScan& scan, const QString& folder)
     FolderWalk(scan, st.st_dev, bytes.toStdString(), length).walk(fd);
 }
 
-void ScanDrives(const DriveScan& scan, const QStringList& roots)
+void scanDrives(const DriveScan& scan, const QStringList& roots)
 {
     for (const QString& root : roots)
-        ScanFolder(scan, root);
-    if (!scan.StopRequested())
-        scan.Report(ScanReport::Finished);
+        scanFolder(scan, root);
+    if (!scan.stopRequested())
+        scan.report(ScanReport::Finished);
 }
 
 } // namespace verdane

@@ -19,10 +19,10 @@ inline constexpr qsizetype MaxScanPathBytes = 259;
 // skipped silently, and so are names that are not UTF-8, whose paths no QString
 // could carry on. A trailing slash is allowed ("/" scans the whole root).
 // Runs on the calling thread; reports go to the scan's notify callback.
-void ScanFolder(const DriveScan& scan, const QString& folder);
+void scanFolder(const DriveScan& scan, const QString& folder);
 
 // The worker's body: scans each root in list order, then sends the end report
 // unless a stop was requested.
-void ScanDrives(const DriveScan& scan, const QStringList& roots);
+void scanDrives(const DriveScan& scan, const QStringList& roots);
 
 } // namespace verdane

@@ -10,7 +10,7 @@
 
 namespace verdane {
 
-void Launcher::StartTarget(QObject* owner, int buttonId)
+void Launcher::startTarget(QObject* owner, int buttonId)
 {
     const LaunchTarget* target = launchTargetForButton(buttonId);
     if (target == nullptr)
@@ -39,7 +39,7 @@ void Launcher::StartTarget(QObject* owner, int buttonId)
     // The user picked this file: it starts even when it cannot be stored,
     // instead of silently starting nothing. A path too long to read back is
     // not written over the stored one.
-    if (!SettingsStore::WouldReadBack(chosen)) {
+    if (!SettingsStore::wouldReadBack(chosen)) {
         showNotice(pathTooLongNotice(), owner);
         shell().openProgram(chosen);
         return;

@@ -49,12 +49,12 @@ QString targetKey(const LaunchTarget& target)
 
 QString ProgramSettings::launchPath(const LaunchTarget& target) const
 {
-    return store_.ReadSetting(Root, targetKey(target), clientPathValue());
+    return store_.readSetting(Root, targetKey(target), clientPathValue());
 }
 
 bool ProgramSettings::setLaunchPath(const LaunchTarget& target, const QString& path)
 {
-    return store_.WriteSetting(Root, targetKey(target), clientPathValue(), path);
+    return store_.writeSetting(Root, targetKey(target), clientPathValue(), path);
 }
 
 QString ProgramSettings::gamePath() const
@@ -64,12 +64,12 @@ QString ProgramSettings::gamePath() const
 
 QString ProgramSettings::toolsFolder() const
 {
-    return store_.ReadSetting(Root, toolsKey(), clientPathValue());
+    return store_.readSetting(Root, toolsKey(), clientPathValue());
 }
 
 bool ProgramSettings::setToolsFolder(const QString& folder)
 {
-    return store_.WriteSetting(Root, toolsKey(), clientPathValue(), folder);
+    return store_.writeSetting(Root, toolsKey(), clientPathValue(), folder);
 }
 
 QString ProgramSettings::mapsFolder() const
@@ -92,22 +92,22 @@ QString ProgramSettings::mapsFolderFor(const QString& war3Path)
 
 QString ProgramSettings::installedVersion() const
 {
-    return store_.ReadSetting(Root, programKey(), currentVersionValue());
+    return store_.readSetting(Root, programKey(), currentVersionValue());
 }
 
 bool ProgramSettings::requestUpdate()
 {
-    return store_.WriteSetting(Root, programKey(), updateValue(), QStringLiteral("1"));
+    return store_.writeSetting(Root, programKey(), updateValue(), QStringLiteral("1"));
 }
 
 bool ProgramSettings::setUpdateType(const QString& type)
 {
-    return store_.WriteSetting(Root, programKey(), updateTypeValue(), type);
+    return store_.writeSetting(Root, programKey(), updateTypeValue(), type);
 }
 
 QString ProgramSettings::wineCommand() const
 {
-    return store_.ReadSetting(Root, programSubkey(QStringLiteral("Wine")),
+    return store_.readSetting(Root, programSubkey(QStringLiteral("Wine")),
                               QStringLiteral("Command"));
 }
 

@@ -12,8 +12,8 @@ namespace verdane {
 struct LaunchTarget;
 
 // The program's settings by meaning; the only code that knows their key and
-// value names. Reads give what SettingsStore::ReadSetting gives (empty: not
-// set), writes what WriteSetting gives (false: refused or not stored). Like
+// value names. Reads give what SettingsStore::readSetting gives (empty: not
+// set), writes what writeSetting gives (false: refused or not stored). Like
 // the store it wraps, one object per user action or per worker job.
 class ProgramSettings {
 public:
@@ -46,14 +46,14 @@ public:
     QString wineCommand() const;
 
     // Where the last write kept the unreadable settings file it replaced.
-    const QString& keptUnreadableFile() const { return store_.KeptUnreadableFile(); }
+    const QString& keptUnreadableFile() const { return store_.keptUnreadableFile(); }
 
     // Key and value name of each value a write carries over from an
     // unreadable settings file into the clean one.
     static QList<std::pair<QString, QString>> carriedValues();
 
 private:
-    // ReadSetting changes nothing a caller of this class can see.
+    // readSetting changes nothing a caller of this class can see.
     mutable SettingsStore store_;
 };
 

@@ -154,7 +154,7 @@ QString programSubkey(const QString& subkey)
     return programKey() + u'\\' + subkey;
 }
 
-QString SettingsStore::ReadSetting(SettingsRoot root, const QString& key, const QString& valueName)
+QString SettingsStore::readSetting(SettingsRoot root, const QString& key, const QString& valueName)
 {
     static_cast<void>(root); // one root only: the file stands for it
     const std::optional<QString> name = settingName(key, valueName);
@@ -167,23 +167,23 @@ QString SettingsStore::ReadSetting(SettingsRoot root, const QString& key, const 
     if (value.typeId() != QMetaType::QString)
         return {};
     QString text = value.toString();
-    if (!WouldReadBack(text))
+    if (!wouldReadBack(text))
         return {};
     return text;
 }
 
-bool SettingsStore::WouldReadBack(const QString& text)
+bool SettingsStore::wouldReadBack(const QString& text)
 {
     return cp936Length(text) <= MaxValueBytes;
 }
 
-bool SettingsStore::WriteSetting(SettingsRoot root, const QString& key, const QString& valueName,
+bool SettingsStore::writeSetting(SettingsRoot root, const QString& key, const QString& valueName,
                                  const QString& text)
 {
     static_cast<void>(root);
     keptFile_.clear();
     const std::optional<QString> name = settingName(key, valueName);
-    if (!name || !WouldReadBack(text))
+    if (!name || !wouldReadBack(text))
         return false;
     QMutexLocker lock(&settingsMutex());
     std::optional<QSettings> opened(std::in_place, settingsFormat(), QSettings::UserScope,
@@ -199,7 +199,7 @@ bool SettingsStore::WriteSetting(SettingsRoot root, const QString& key, const QS
         QList<std::pair<QString, QString>> carried;
         for (const QString& known : programSettingNames()) {
             const QVariant value = opened->value(known);
-            if (value.typeId() == QMetaType::QString && WouldReadBack(value.toString()))
+            if (value.typeId() == QMetaType::QString && wouldReadBack(value.toString()))
                 carried.append({known, value.toString()});
         }
         aside = asideName(file);

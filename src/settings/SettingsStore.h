@@ -20,19 +20,19 @@ public:
     static constexpr qsizetype MaxValueBytes = 259;
 
     // Whether a text, once stored, would read back as itself.
-    static bool WouldReadBack(const QString& text);
+    static bool wouldReadBack(const QString& text);
 
     // The stored text, or empty when it is not set, too long, not a text or unreadable.
-    QString ReadSetting(SettingsRoot root, const QString& key, const QString& valueName);
+    QString readSetting(SettingsRoot root, const QString& key, const QString& valueName);
     // True only when the value reached the settings file. A text that would
     // not read back is refused and nothing is written. A settings file that
-    // cannot be read is first kept aside (see KeptUnreadableFile) and replaced
+    // cannot be read is first kept aside (see keptUnreadableFile) and replaced
     // by a clean one that carries over the program's settings that did read.
-    bool WriteSetting(SettingsRoot root, const QString& key, const QString& valueName,
+    bool writeSetting(SettingsRoot root, const QString& key, const QString& valueName,
                       const QString& text);
-    // Where the last WriteSetting kept the unreadable file it replaced; empty
+    // Where the last writeSetting kept the unreadable file it replaced; empty
     // when it replaced none.
-    const QString& KeptUnreadableFile() const { return keptFile_; }
+    const QString& keptUnreadableFile() const { return keptFile_; }
 
 private:
     QString keptFile_;

@@ -71,7 +71,7 @@ ServerAndPath splitServerAndPath(const QString& url)
     return result;
 }
 
-QByteArray HttpGetText(const QString& url, quint16 port, std::chrono::milliseconds limit)
+QByteArray httpGetText(const QString& url, quint16 port, std::chrono::milliseconds limit)
 {
     ServerAndPath target = splitServerAndPath(url);
     // What is left of a scheme other than http (https://, ftp://...) is refused.

@@ -25,7 +25,7 @@ ServerAndPath splitServerAndPath(const QString& url);
 // anything else: another status, no answer, a body over 1 MiB. Reports
 // nothing. A dead or silent server costs at most a few seconds (connect 3 s,
 // no data for 5 s, `limit` in all), so the start-up check cannot hang.
-QByteArray HttpGetText(const QString& url, quint16 port,
+QByteArray httpGetText(const QString& url, quint16 port,
                        std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 } // namespace verdane

@@ -1,7 +1,7 @@
 #include "update/UpdateCheck.h"
 
 #include "common/ContentServer.h"
-#include "common/GetModuleDir.h"
+#include "common/ProgramFolder.h"
 #include "common/Prompt.h"
 #include "common/Shell.h"
 #include "log/LogCategories.h"
@@ -25,9 +25,9 @@ UpdateCheck::UpdateCheck(std::function<void()> closeMainWindow)
 {
 }
 
-int UpdateCheck::CheckForUpdate(QObject* mainWindow, std::chrono::milliseconds fetchLimit)
+int UpdateCheck::checkForUpdate(QObject* mainWindow, std::chrono::milliseconds fetchLimit)
 {
-    const QByteArray fetched = HttpGetText(versionFileAddress(), UpdateServerPort, fetchLimit);
+    const QByteArray fetched = httpGetText(versionFileAddress(), UpdateServerPort, fetchLimit);
     ProgramSettings settings;
     const QString installed = settings.installedVersion();
     const VersionDecision decision = compareVersionText(installed, fetched);
@@ -40,7 +40,7 @@ int UpdateCheck::CheckForUpdate(QObject* mainWindow, std::chrono::milliseconds f
 
     // Without the updater, writing the request and closing would leave the
     // user with no program at all: say so and keep running.
-    const QString updater = GetModuleDir() + QStringLiteral("NaloUpdate.exe");
+    const QString updater = programFolder() + QStringLiteral("NaloUpdate.exe");
     if (!QFileInfo(updater).isFile()) {
         qCWarning(lcUpdate).noquote() << QStringLiteral("the updater %1 is missing").arg(updater);
         showNotice(QStringLiteral("找不到升级程序 NaloUpdate.exe！"), mainWindow);
@@ -67,9 +67,9 @@ int UpdateCheck::CheckForUpdate(QObject* mainWindow, std::chrono::milliseconds f
     return Offered;
 }
 
-void UpdateCheck::OnCheckUpdateLink(QObject* mainWindow)
+void UpdateCheck::onCheckUpdateLink(QObject* mainWindow)
 {
-    if (CheckForUpdate(mainWindow) == UpToDate)
+    if (checkForUpdate(mainWindow) == UpToDate)
         showNotice(QStringLiteral("当前客户端版本是最新的，不需要更新！"), mainWindow);
 }
 

@@ -16,7 +16,7 @@ namespace verdane {
 // giving no version rather than keeping the window away.
 class UpdateCheck {
 public:
-    // Results of CheckForUpdate.
+    // Results of checkForUpdate.
     static constexpr int UpToDate = 0; // installed version equals the server's
     static constexpr int Offered = 1;  // they differ: the question was shown
     // No version could be read (server unreachable, other status than 200,
@@ -32,11 +32,11 @@ public:
     // differ and the user agrees: writes Update and UpdateType, starts
     // NaloUpdate.exe and closes mainWindow once control returns to the event loop.
     // The fetch takes at most fetchLimit.
-    int CheckForUpdate(QObject* mainWindow,
+    int checkForUpdate(QObject* mainWindow,
                        std::chrono::milliseconds fetchLimit = std::chrono::seconds(10));
 
     // The "检查更新" link: the same check, and a notice when already up to date.
-    void OnCheckUpdateLink(QObject* mainWindow);
+    void onCheckUpdateLink(QObject* mainWindow);
 
 private:
     std::function<void()> closeMainWindow_;

@@ -10,7 +10,7 @@ namespace verdane {
 VersionDecision compareVersionText(const QString& installed, const QByteArray& fetched)
 {
     QStringList fields;
-    SplitText(decodeCp936(fetched), u'|', fields);
+    splitText(decodeCp936(fetched), u'|', fields);
     VersionDecision decision;
     if (fields.isEmpty())
         return decision;

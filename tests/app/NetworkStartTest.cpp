@@ -1,4 +1,4 @@
-#include "app/CVerdaneApp.h"
+#include "app/Application.h"
 #include "support/FakePrompt.h"
 
 #include <QApplication>
@@ -10,9 +10,7 @@ using namespace verdane;
 TEST(NetworkStartTest, AFailedNetworkStartShowsTheSocketMessageAndNoWindow)
 {
     test::FakePrompt prompt;
-    qputenv("VERDANE_FAIL_NETWORK_INIT", "1");
-    EXPECT_FALSE(CVerdaneApp().InitInstance());
-    qunsetenv("VERDANE_FAIL_NETWORK_INIT");
+    Application::runMainWindow(false);
     EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Windows 套接字初始化失败。")});
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }

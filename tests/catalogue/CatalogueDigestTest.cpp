@@ -36,7 +36,7 @@ TEST(CatalogueDigest, TheToolFillsDown_Sha256FromTheServedFilesAndTheProgramRead
         << warnings.join(u'\n').toStdString();
 
     MapCatalogue catalogue(target);
-    ASSERT_TRUE(catalogue.LoadCategory(0));
+    ASSERT_TRUE(catalogue.loadCategory(0));
     QStringList digests;
     for (const MapRecord& record : catalogue.records())
         digests << record.Down_Sha256;
@@ -54,7 +54,7 @@ TEST(CatalogueDigest, ACellIsSixtyFourHexDigitsOfEitherCase)
         {digits + digits + u'0', {}},     {digits + digits.left(31) + u'g', {}},
     };
     for (const auto& [cell, digest] : cases)
-        EXPECT_EQ(Sha256::FromHex(cell), digest) << cell.toStdString();
+        EXPECT_EQ(Sha256::fromHex(cell), digest) << cell.toStdString();
 }
 
 } // namespace

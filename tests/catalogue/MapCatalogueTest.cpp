@@ -74,7 +74,7 @@ TEST_F(CatalogueTest, ABrokenCatalogueIsShownAtOpenAndLaterQueriesAndLeftAlone)
         }
         const QByteArray before = readFile(DbFile);
         MapCatalogue catalogue;
-        EXPECT_FALSE(catalogue.LoadCategory(0) || catalogue.LoadCategory(1));
+        EXPECT_FALSE(catalogue.loadCategory(0) || catalogue.loadCategory(1));
         EXPECT_EQ(prompt.texts(), QStringList(2, text));
         EXPECT_EQ(QFile::exists(DbFile), locked || !content.isNull());
         EXPECT_EQ(readFile(DbFile), before);
@@ -91,7 +91,7 @@ TEST_F(CatalogueTest, LoadsOneCategoryNewestFirstAndReloadsNeverMixTexts)
                  row(1, "2030-01-01", "短", "/s"), row(0, "2024-01-01 08:00", longNames[0], "n"),
                  row(0, "2022-12-31", longNames[2], "x"), row(2, "2", "b", "")}));
     MapCatalogue catalogue;
-    ASSERT_TRUE(catalogue.LoadCategory(0));
+    ASSERT_TRUE(catalogue.loadCategory(0));
     const MapRecordList held = catalogue.records();
     const auto texts = [&] {
         QStringList all;
@@ -100,12 +100,12 @@ TEST_F(CatalogueTest, LoadsOneCategoryNewestFirstAndReloadsNeverMixTexts)
         return all;
     };
     for (int round = 0; round < 2; ++round) {
-        ASSERT_TRUE(catalogue.LoadCategory(1));
+        ASSERT_TRUE(catalogue.loadCategory(1));
         EXPECT_EQ(texts(),
                   (QStringList{"短", "短 说明", "http://p/p.svg", "/s", "http://e/e.html"}));
-        ASSERT_TRUE(catalogue.LoadCategory(2));
+        ASSERT_TRUE(catalogue.loadCategory(2));
         EXPECT_EQ(texts().at(3), QString());
-        ASSERT_TRUE(catalogue.LoadCategory(0));
+        ASSERT_TRUE(catalogue.loadCategory(0));
         EXPECT_EQ(shown(catalogue.records()), longNames);
     }
     EXPECT_EQ(shown(held), longNames);
@@ -127,20 +127,20 @@ TEST_F(CatalogueTest, MarksExactNamesInTheCategorysFolderOnlyAndTheFirstRecordOf
         writeFile(maps() + QString::fromUtf8(file));
     writeFile(work.filePath(QStringLiteral("tools/t.zip")));
     MapCatalogue catalogue;
-    ASSERT_TRUE(catalogue.LoadCategory(0));
+    ASSERT_TRUE(catalogue.loadCategory(0));
     EXPECT_EQ(shown(catalogue.records()),
               (QStringList{"exact*", "other case", "same name, later", "cn*", "in a subfolder",
                            "folder*", "trailing slash*", "in tools"}));
-    ASSERT_TRUE(catalogue.LoadCategory(4)); // reuses the records marked above
+    ASSERT_TRUE(catalogue.loadCategory(4)); // reuses the records marked above
     EXPECT_EQ(shown(catalogue.records()), (QStringList{"tool in maps", "tool*"}));
     // An empty path setting marks nothing where an empty folder part would lead.
     ASSERT_TRUE(storePath(QStringLiteral("Tools"), {}));
     writeFile(work.filePath(QStringLiteral("t.zip")));
-    ASSERT_TRUE(catalogue.LoadCategory(4));
+    ASSERT_TRUE(catalogue.loadCategory(4));
     // A category without rows, or a query that fails, keeps the list.
-    EXPECT_FALSE(catalogue.LoadCategory(99));
+    EXPECT_FALSE(catalogue.loadCategory(99));
     sql("drop table ZarnMapDB;");
-    EXPECT_FALSE(catalogue.LoadCategory(0));
+    EXPECT_FALSE(catalogue.loadCategory(0));
     EXPECT_EQ(shown(catalogue.records()), (QStringList{"tool in maps", "tool"}));
     EXPECT_EQ(prompt.texts(),
               QStringList{"无法读取地图数据库 ZarnREZ.dat：no such table: ZarnMapDB"});

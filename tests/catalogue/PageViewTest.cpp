@@ -1,15 +1,15 @@
 #include "catalogue/ui/PageView.h"
 #include "catalogue/MapCatalogue.h"
 #include "common/ControlIds.h"
+#include "mainwindow/MainWindow.h"
 #include "support/CatalogueFile.h"
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
 #include "support/Files.h"
 #include "support/StoredSettings.h"
 #include "support/TempConfig.h"
-#include "ui/CVerdaneDlg.h"
-#include "ui/skin/CSkinMusicButton.h"
-#include "ui/widgets/CWebPanel.h"
+#include "widgets/SkinTabButton.h"
+#include "widgets/WebPanel.h"
 
 #include <QDir>
 #include <QLabel>
@@ -43,8 +43,8 @@ protected:
         dialog.reset();
         ASSERT_TRUE(rows.isEmpty() || test::writeCatalogue(work.filePath(u"ZarnREZ.dat"_s), rows));
         QDir::setCurrent(work.path());
-        dialog = std::make_unique<CVerdaneDlg>();
-        dialog->OnInitDialog();
+        dialog = std::make_unique<MainWindow>();
+        dialog->initialise();
         dialog->show();
         QDir::setCurrent(previousDir);
     }
@@ -63,7 +63,7 @@ protected:
     test::FakePrompt prompt;
     test::FakeShell shell;
     QTemporaryDir work;
-    std::unique_ptr<CVerdaneDlg> dialog;
+    std::unique_ptr<MainWindow> dialog;
 };
 
 TEST_F(PageViewTest, PagesOfThreeRowsTheLastWithWhatIsLeft)
@@ -100,7 +100,7 @@ TEST_F(PageViewTest, CategoryButtonsSwitchToPageOneAndEmptyOnesHideTheRows)
     click(FirstCategoryButton + 1);
     EXPECT_EQ(titles(), (QStringList{u"1-1"_s, u"1-0"_s, u"-"_s, u"共1页：2条记录"_s}));
     for (int id = HomeButton; id <= LastCategoryButton; ++id)
-        EXPECT_EQ(dialog->control<CSkinMusicButton>(id)->selected, id == FirstCategoryButton + 1)
+        EXPECT_EQ(dialog->control<SkinTabButton>(id)->selected, id == FirstCategoryButton + 1)
             << id;
     click(RowLink[1]); // the explanation link of the second row
     click(HomeButton);
@@ -125,14 +125,14 @@ TEST_F(PageViewTest, EntriesOnDiskAndFinishedDownloadsShowTheMarkInsteadOfTheBut
     click(NextPage);
     const MapRecordList& records = dialog->catalogue().records();
     // Only the entry that was downloaded: not one of another category or whose link changed.
-    dialog->pageView().OnDownloadDone(1, 4, records.at(4).Down_Link);
-    dialog->pageView().OnDownloadDone(0, 4, records.at(3).Down_Link);
+    dialog->pageView().onDownloadDone(1, 4, records.at(4).Down_Link);
+    dialog->pageView().onDownloadDone(0, 4, records.at(3).Down_Link);
     EXPECT_TRUE(shown(RowDownload[1]));
-    dialog->pageView().OnDownloadDone(0, 4, records.at(4).Down_Link);
+    dialog->pageView().onDownloadDone(0, 4, records.at(4).Down_Link);
     EXPECT_TRUE(shown(RowDownload[0]) && !shown(RowDownload[1]));
     // Started on page 1, finished while page 3 shows: nothing on page 3 is marked.
     click(NextPage);
-    dialog->pageView().OnDownloadDone(0, 0, records.at(0).Down_Link);
+    dialog->pageView().onDownloadDone(0, 0, records.at(0).Down_Link);
     EXPECT_TRUE(records.at(0).Downloaded && shown(RowDownload[0]));
 }
 

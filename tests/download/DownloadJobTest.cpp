@@ -1,6 +1,7 @@
 #include "catalogue/MapCatalogue.h"
 #include "common/ControlIds.h"
-#include "download/ui/CLoadDown.h"
+#include "download/ui/DownloadDialog.h"
+#include "mainwindow/MainWindow.h"
 #include "support/CatalogueFile.h"
 #include "support/ContentServerProcess.h"
 #include "support/FakePrompt.h"
@@ -9,8 +10,7 @@
 #include "support/StoredSettings.h"
 #include "support/TempConfig.h"
 #include "support/Wait.h"
-#include "ui/CVerdaneDlg.h"
-#include "ui/skin/CSkinProgressCtrl.h"
+#include "widgets/SkinProgressBar.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,8 +45,8 @@ protected:
             {{category, u"2"_s, u"图"_s, {}, {}, server.url(path)},
              {category, u"1"_s, u"图"_s, {}, {}, server.url(u"/files/other.w3x"_s)}}));
         QDir::setCurrent(work.path());
-        dialog = std::make_unique<CVerdaneDlg>();
-        dialog->OnInitDialog();
+        dialog = std::make_unique<MainWindow>();
+        dialog->initialise();
         if (category == MapCatalogue::ToolsCategory)
             QTest::mouseClick(dialog->control(ControlId::LastCategoryButton), Qt::LeftButton);
         dialog->show();
@@ -55,7 +55,7 @@ protected:
     bool downloadAndWait(int row = 0)
     {
         QTest::mouseClick(dialog->control(ControlId::RowDownload[row]), Qt::LeftButton);
-        return test::waitUntil([&] { return !dialog->DownloadBusy; }, 30000);
+        return test::waitUntil([&] { return !dialog->downloadBusy_; }, 30000);
     }
 
     test::TempConfig config;
@@ -64,7 +64,7 @@ protected:
     QTemporaryDir site;
     QTemporaryDir work;
     test::ContentServerProcess server{site.path()};
-    std::unique_ptr<CVerdaneDlg> dialog;
+    std::unique_ptr<MainWindow> dialog;
 };
 
 TEST_F(DownloadJobTest, ConfirmedDownloadLandsInTheMapsFolderAndMarksTheRow)
@@ -108,9 +108,9 @@ TEST_F(DownloadJobTest, ClosingTheWindowWhileTheJobAsksEndsTheJobFirst)
         QThread::msleep(100); // the question is on its way to this thread
         dialog->close();
     });
-    dialog->DoModal();
+    dialog->run();
     EXPECT_EQ(prompt.texts(), QStringList{mapsFolder() + u"/map.w3x"_s});
-    EXPECT_FALSE(dialog->DownloadBusy || dialog->downloadDialog()->isVisible());
+    EXPECT_FALSE(dialog->downloadBusy_ || dialog->downloadDialog()->isVisible());
     EXPECT_FALSE(QFile::exists(mapsFolder() + u"/map.w3x"_s));
 }
 
@@ -123,8 +123,8 @@ TEST_F(DownloadJobTest, CancelledOrFailedDownloadsKeepWhatWasThere)
     prompt.answerNext(false);
     ASSERT_TRUE(downloadAndWait(1));
     EXPECT_FALSE(dialog->downloadDialog()->isVisible());
-    dialog->OnDownloadButton(0);
-    ASSERT_TRUE(test::waitUntil([&] { return !dialog->DownloadBusy; }, 30000));
+    dialog->onDownloadButton(0);
+    ASSERT_TRUE(test::waitUntil([&] { return !dialog->downloadBusy_; }, 30000));
     EXPECT_EQ(prompt.texts().mid(1), (QStringList{mapsFolder() + u"/x.w3x"_s, u"下载失败!"_s}));
     EXPECT_EQ(test::readFile(mapsFolder() + u"/x.w3x"_s), "older copy");
     EXPECT_EQ(QDir(mapsFolder()).entryList(QDir::Files), QStringList{u"x.w3x"_s});
@@ -149,7 +149,7 @@ TEST_F(DownloadJobTest, MissingFolderSettingsAreAskedForBeforeAnyJobAndToolsGoTo
         QTest::mouseClick(dialog->control(ControlId::RowDownload[0]), Qt::LeftButton);
         EXPECT_EQ(prompt.texts(), QStringList{message});
         EXPECT_TRUE(settingsOpened) << "the path settings dialog follows the message";
-        EXPECT_FALSE(dialog->DownloadBusy);
+        EXPECT_FALSE(dialog->downloadBusy_);
         dialog.reset();
         test::storePath(u"War3"_s, work.filePath(u"game/War3.exe"_s));
     }

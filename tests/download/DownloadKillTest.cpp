@@ -42,7 +42,7 @@ protected:
     }
     int download(const QString& path, const QString& localPath) const
     {
-        return HttpDownload().DownloadFile(server_.url(path), localPath);
+        return HttpDownload().downloadFile(server_.url(path), localPath);
     }
 
     QTemporaryDir root_;
@@ -75,11 +75,11 @@ TEST_F(DownloadKillTest, AKilledDownloadLeavesNothingUnderTheFinalNameAndTheNext
         // Where the file system has no unnamed files, a file of the download's own form may remain.
         for (const QString& name : entries(folder.path()))
             EXPECT_TRUE(name == QStringLiteral("map.w3x") ||
-                        DownloadTempFile::IsTempName(QFile::encodeName(name)))
+                        DownloadTempFile::isTempName(QFile::encodeName(name)))
                 << name.toStdString();
         HttpDownload next;
         ASSERT_EQ(
-            next.DownloadFile(server_.url(resumable ? path : QStringLiteral("/small.w3x")), target),
+            next.downloadFile(server_.url(resumable ? path : QStringLiteral("/small.w3x")), target),
             0);
         EXPECT_EQ(next.resumedFrom() > 0, resumable);
         EXPECT_EQ(entries(folder.path()), QStringList{"map.w3x"});
@@ -120,7 +120,7 @@ TEST_F(DownloadKillTest, TheSweepTakesOnlyLeftOversOfTheDownloadsOwnForm)
     remaining.sort();
     EXPECT_EQ(remaining, kept);
     // Once its download has ended, the next sweep takes it too.
-    EXPECT_EQ(DownloadTempFile::SweepLeftovers(out_.path()), 1);
+    EXPECT_EQ(DownloadTempFile::sweepLeftovers(out_.path()), 1);
 }
 
 TEST_F(DownloadKillTest, DownloadsOnTwoWorkerThreadsIntoOneFolder)

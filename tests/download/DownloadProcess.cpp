@@ -22,7 +22,7 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     });
     const int result =
-        download.DownloadFile(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+        download.downloadFile(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     std::printf("result %d\n", result);
     std::fflush(stdout);
     curl_global_cleanup();

@@ -38,7 +38,7 @@ protected:
         percents.clear();
         HttpDownload download([this](int percent) { percents.append(percent); }, limits);
         const int result =
-            download.DownloadFile(pathOrUrl.startsWith(u'/') ? server.url(pathOrUrl) : pathOrUrl,
+            download.downloadFile(pathOrUrl.startsWith(u'/') ? server.url(pathOrUrl) : pathOrUrl,
                                   local.isEmpty() ? target : local);
         const QStringList files = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
         return QStringLiteral("%1 %2 %3 %4")

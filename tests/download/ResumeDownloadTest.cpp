@@ -48,7 +48,7 @@ protected:
         HttpDownload download([this](int percent) { percents.append(percent); },
                               DownloadLimits{.stallSeconds = stallSeconds});
         const int result =
-            download.DownloadFile(server.url(path), local.isEmpty() ? target : local, sha256);
+            download.downloadFile(server.url(path), local.isEmpty() ? target : local, sha256);
         resumedFrom = download.resumedFrom();
         EXPECT_EQ(result == 0, download.failure() == None);
         return download.failure();
@@ -151,7 +151,7 @@ TEST_F(ResumeDownloadTest, TheSweepKeepsHeldAndRecentPartialsOnly)
     for (const int index : {1, 2})
         ASSERT_EQ(::utimensat(AT_FDCWD, at(index).constData(), times, 0), 0);
 
-    EXPECT_EQ(DownloadTempFile::SweepLeftovers(out.path()), 2);
+    EXPECT_EQ(DownloadTempFile::sweepLeftovers(out.path()), 2);
     ::close(held);
     EXPECT_EQ(
         QDir(out.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),

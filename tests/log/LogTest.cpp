@@ -1,8 +1,9 @@
-#include "catalogue/MyAdoConn.h"
+#include "catalogue/CatalogueDatabase.h"
 #include "download/DownloadJob.h"
 #include "download/HttpDownload.h"
 #include "log/LogFile.h"
 #include "log/LogHandler.h"
+#include "mainwindow/MainWindow.h"
 #include "support/CatalogueFile.h"
 #include "support/ContentServerProcess.h"
 #include "support/FakePrompt.h"
@@ -10,7 +11,6 @@
 #include "support/Files.h"
 #include "support/TempConfig.h"
 #include "support/Wait.h"
-#include "ui/CVerdaneDlg.h"
 #include "update/HttpGetText.h"
 
 #include <QDir>
@@ -53,7 +53,7 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
     const QString file = server.url(u"/files/a.w3x"_s);
     const QString missing = server.url(u"/fault/status/404/a.w3x"_s);
     const auto get = [&](const QString& link, const QString& to) {
-        return [=] { HttpDownload().DownloadFile(link, to); };
+        return [=] { HttpDownload().downloadFile(link, to); };
     };
     const struct {
         std::function<void()> action;
@@ -70,10 +70,10 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
              DownloadJob(nullptr, {0, 0, server.url(u"/files/.a.w3x"_s), {}}, cancel).run({});
          },
          u"refused: unusable file name \".a.w3x\""_s},
-        {[] { MyAdoConn broken(u"broken.dat"_s); },
+        {[] { CatalogueDatabase broken(u"broken.dat"_s); },
          u"cannot open the catalogue %1: file is not a database"_s.arg(
              work.filePath(u"broken.dat"_s))},
-        {[&] { HttpGetText(server.host() + u"/fault/status/503/v.txt"_s, 80); },
+        {[&] { httpGetText(server.host() + u"/fault/status/503/v.txt"_s, 80); },
          u"the server answered HTTP status 503"_s},
     };
     QDir::setCurrent(work.path());
@@ -107,7 +107,7 @@ TEST_F(LogTest, AnUnwritableLogChangesNothingForTheUser)
     installLogHandler();
     LogFile(u"/dev/full"_s).append("lost\n");
     HttpDownload download;
-    download.DownloadFile(u"http://127.0.0.1:9/a.w3x"_s, work.filePath(u"a.w3x"_s));
+    download.downloadFile(u"http://127.0.0.1:9/a.w3x"_s, work.filePath(u"a.w3x"_s));
     EXPECT_EQ(download.failure(), DownloadFailure::Connect);
     EXPECT_FALSE(QFileInfo::exists(logFilePath()));
 }
@@ -117,8 +117,8 @@ TEST_F(LogTest, TheWindowMenuOpensTheLogFolderBeforeItsSeparator)
     test::FakeShell shell;
     qputenv("VERDANE_CONTENT_SERVER", "127.0.0.1:9");
     QDir::setCurrent(work.path());
-    CVerdaneDlg window;
-    window.OnInitDialog();
+    MainWindow window;
+    window.initialise();
     const QList<QAction*> actions = window.windowMenu()->actions();
     ASSERT_TRUE(actions[actions.size() - 2]->isSeparator());
     actions[actions.size() - 3]->trigger();

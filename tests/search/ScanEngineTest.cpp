@@ -29,12 +29,12 @@ QString file(const QTemporaryDir& dir, const QString& relative)
 QStringList scan(const QStringList& roots)
 {
     DriveScan context;
-    context.AddFilter(QStringLiteral(".exe"));
+    context.addFilter(QStringLiteral(".exe"));
     QStringList events;
-    context.SetNotify([&](ScanReport report, const QString& path) {
+    context.setNotify([&](ScanReport report, const QString& path) {
         events.append(report == ScanReport::Finished ? End : path);
     });
-    ScanDrives(context, roots);
+    scanDrives(context, roots);
     return events;
 }
 
@@ -45,10 +45,10 @@ TEST(DriveScan, TakesExtensionsOfADotAndUpToThreeCharacters)
                                                   {"exe", false}, {".exe5", false}, {".a.b", false},
                                                   {". x", false}, {"", false}};
     for (const auto& [extension, taken] : cases)
-        EXPECT_EQ(context.AddFilter(QString::fromLatin1(extension)), taken) << extension;
+        EXPECT_EQ(context.addFilter(QString::fromLatin1(extension)), taken) << extension;
 }
 
-TEST(ScanFolder, ReportsTheExactExtensionOutsideDotFoldersAndFollowsNoLink)
+TEST(scanFolder, ReportsTheExactExtensionOutsideDotFoldersAndFollowsNoLink)
 {
     QTemporaryDir dir;
     QStringList expected;
@@ -75,7 +75,7 @@ TEST(ScanFolder, ReportsTheExactExtensionOutsideDotFoldersAndFollowsNoLink)
     EXPECT_EQ(events, expected);
 }
 
-TEST(ScanFolder, SkipsPathsThatWouldReach260BytesInCodePage936)
+TEST(scanFolder, SkipsPathsThatWouldReach260BytesInCodePage936)
 {
     QTemporaryDir dir;
     const qsizetype rootLength = cp936Length(dir.path());
@@ -95,26 +95,26 @@ TEST(ScanFolder, SkipsPathsThatWouldReach260BytesInCodePage936)
     EXPECT_EQ(events, expected);
 }
 
-TEST(ScanDrives, StopWhileAReportIsPendingEndsTheScanSilently)
+TEST(scanDrives, StopWhileAReportIsPendingEndsTheScanSilently)
 {
     QTemporaryDir dir;
     for (int i = 0; i < 5; ++i)
         file(dir, QStringLiteral("folder%1/War3.exe").arg(i));
     // The worker waits inside its first report while another thread asks it to stop.
     DriveScan context;
-    context.AddFilter(QStringLiteral(".exe"));
+    context.addFilter(QStringLiteral(".exe"));
     std::promise<void> entered;
     std::promise<void> release;
     int reports = 0;
-    context.SetNotify([&](ScanReport, const QString&) {
+    context.setNotify([&](ScanReport, const QString&) {
         if (++reports == 1) {
             entered.set_value();
             release.get_future().wait();
         }
     });
-    std::thread worker([&] { ScanDrives(context, {dir.path(), dir.path()}); });
+    std::thread worker([&] { scanDrives(context, {dir.path(), dir.path()}); });
     entered.get_future().wait();
-    context.RequestStop();
+    context.requestStop();
     release.set_value();
     worker.join();
     EXPECT_EQ(reports, 1);

@@ -33,7 +33,7 @@ protected:
         test::writeFile(files.filePath(relative), "MZ");
         return files.filePath(relative);
     }
-    void press(int buttonId) { Launcher().StartTarget(&owner, buttonId); }
+    void press(int buttonId) { Launcher().startTarget(&owner, buttonId); }
 
     test::TempConfig config;
     test::FakePrompt prompt;

@@ -27,12 +27,12 @@ const QString clientPath = u"ClientPath"_s;
 
 QString read(const QString& key, const QString& name = clientPath)
 {
-    return SettingsStore().ReadSetting(SettingsRoot::LocalMachine, key, name);
+    return SettingsStore().readSetting(SettingsRoot::LocalMachine, key, name);
 }
 
 bool write(const QString& key, const QString& text, const QString& name = clientPath)
 {
-    return SettingsStore().WriteSetting(SettingsRoot::LocalMachine, key, name, text);
+    return SettingsStore().writeSetting(SettingsRoot::LocalMachine, key, name, text);
 }
 
 class SettingsStoreTest : public ::testing::Test {
@@ -91,15 +91,15 @@ TEST_F(SettingsStoreTest, ValuesThatAreNoTextAndGarbageFilesReadAsNotSetUntilThe
             EXPECT_EQ(read(War3), *expected) << content.toStdString();
         }
         SettingsStore store;
-        EXPECT_TRUE(store.WriteSetting(SettingsRoot::LocalMachine, War3, clientPath, u"/g"_s));
+        EXPECT_TRUE(store.writeSetting(SettingsRoot::LocalMachine, War3, clientPath, u"/g"_s));
         EXPECT_EQ(read(War3), u"/g"_s);
-        const QString kept = store.KeptUnreadableFile();
+        const QString kept = store.keptUnreadableFile();
         EXPECT_EQ(test::readFile(kept), unreadable ? content : QByteArray());
         EXPECT_EQ(kept.startsWith(config.userFile() + u".unreadable-"_s), unreadable);
         EXPECT_EQ(QSettings(config.userFile(), QSettings::IniFormat).allKeys(), keys);
         // Once clean, the file is written over as usual.
-        EXPECT_TRUE(store.WriteSetting(SettingsRoot::LocalMachine, War3, clientPath, u"/h"_s));
-        EXPECT_TRUE(store.KeptUnreadableFile().isEmpty());
+        EXPECT_TRUE(store.writeSetting(SettingsRoot::LocalMachine, War3, clientPath, u"/h"_s));
+        EXPECT_TRUE(store.keptUnreadableFile().isEmpty());
         EXPECT_EQ(QDir(config.userDir() + u"/NaloSoft"_s).entryList(QDir::Files).size(),
                   unreadable ? 2 : 1);
     }
@@ -131,7 +131,7 @@ TEST_F(SettingsStoreTest, ReadersOnOtherThreadsNeverSeeTornRefusedOrLostValues)
         readers.emplace_back([&] {
             for (SettingsStore store; !done;) {
                 const QString path =
-                    store.ReadSetting(SettingsRoot::LocalMachine, War3, clientPath);
+                    store.readSetting(SettingsRoot::LocalMachine, War3, clientPath);
                 bad += path != values[0] && path != values[1];
             }
         });

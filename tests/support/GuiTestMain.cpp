@@ -1,4 +1,4 @@
-#include "ui/ApplicationSetup.h"
+#include "mainwindow/ApplicationSetup.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

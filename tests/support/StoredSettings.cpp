@@ -14,13 +14,13 @@ namespace verdane::test {
 
 QString storedPath(const QString& subkey)
 {
-    return SettingsStore().ReadSetting(SettingsRoot::LocalMachine, programSubkey(subkey),
+    return SettingsStore().readSetting(SettingsRoot::LocalMachine, programSubkey(subkey),
                                        QStringLiteral("ClientPath"));
 }
 
 bool storePath(const QString& subkey, const QString& path)
 {
-    return SettingsStore().WriteSetting(SettingsRoot::LocalMachine, programSubkey(subkey),
+    return SettingsStore().writeSetting(SettingsRoot::LocalMachine, programSubkey(subkey),
                                         QStringLiteral("ClientPath"), path);
 }
 

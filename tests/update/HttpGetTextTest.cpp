@@ -31,8 +31,8 @@ protected:
 TEST_F(HttpGetTextTest, ReturnsTheBodyBytesOfAStatus200AndNothingElse)
 {
     // The port of the host part wins over the one passed; without one the passed port is used.
-    EXPECT_EQ(HttpGetText(QStringLiteral("http://") + hostPath(Path), 1), VersionBytes);
-    EXPECT_EQ(HttpGetText(QStringLiteral("127.0.0.1") + Path, quint16(server.port())),
+    EXPECT_EQ(httpGetText(QStringLiteral("http://") + hostPath(Path), 1), VersionBytes);
+    EXPECT_EQ(httpGetText(QStringLiteral("127.0.0.1") + Path, quint16(server.port())),
               VersionBytes);
     EXPECT_TRUE(test::readFile(log).contains(
         "GET /zarn/plexa/ZarnMapVersion.txt\tUser-Agent: My_Session\t"));
@@ -40,15 +40,15 @@ TEST_F(HttpGetTextTest, ReturnsTheBodyBytesOfAStatus200AndNothingElse)
          {QStringLiteral("/missing.txt"), QStringLiteral("/fault/status/204/x"),
           QStringLiteral("/fault/short") + Path,
           QStringLiteral("/fault/redirect/0") + Path}) // not followed
-        EXPECT_TRUE(HttpGetText(hostPath(path), 80).isEmpty()) << path.toStdString();
-    EXPECT_TRUE(HttpGetText(QStringLiteral("127.0.0.1:1") + Path, 80).isEmpty());
+        EXPECT_TRUE(httpGetText(hostPath(path), 80).isEmpty()) << path.toStdString();
+    EXPECT_TRUE(httpGetText(QStringLiteral("127.0.0.1:1") + Path, 80).isEmpty());
 }
 
 TEST_F(HttpGetTextTest, RefusesOtherSchemesWithoutSendingAnything)
 {
     const QByteArray before = test::readFile(log);
-    EXPECT_TRUE(HttpGetText(QStringLiteral("https://") + hostPath(Path), 1).isEmpty());
-    EXPECT_TRUE(HttpGetText(QString(), quint16(server.port())).isEmpty());
+    EXPECT_TRUE(httpGetText(QStringLiteral("https://") + hostPath(Path), 1).isEmpty());
+    EXPECT_TRUE(httpGetText(QString(), quint16(server.port())).isEmpty());
     EXPECT_EQ(test::readFile(log), before);
 }
 
@@ -56,7 +56,7 @@ TEST_F(HttpGetTextTest, ASilentServerEndsWithinTheBound)
 {
     QElapsedTimer timer;
     timer.start();
-    EXPECT_TRUE(HttpGetText(hostPath(QStringLiteral("/fault/hang")), 80).isEmpty());
+    EXPECT_TRUE(httpGetText(hostPath(QStringLiteral("/fault/hang")), 80).isEmpty());
     EXPECT_LT(timer.elapsed(), 30000); // sanity only: a hang would run into the test's time-out
 }
 

@@ -1,6 +1,6 @@
 #include "update/UpdateCheck.h"
 
-#include "common/GetModuleDir.h"
+#include "common/ProgramFolder.h"
 
 #include "support/ContentServerProcess.h"
 #include "support/FakePrompt.h"
@@ -22,7 +22,7 @@ namespace verdane {
 namespace {
 
 const QString Offer = QStringLiteral("已经有新的版本了，现在需要更新？");
-const QString Updater = GetModuleDir() + QStringLiteral("NaloUpdate.exe");
+const QString Updater = programFolder() + QStringLiteral("NaloUpdate.exe");
 
 class UpdateCheckTest : public ::testing::Test {
 protected:
@@ -46,7 +46,7 @@ protected:
         if (updater)
             test::writeFile(Updater, "#!/bin/sh\n", true);
         prompt.clear();
-        const int result = UpdateCheck([&] { window.close(); }).CheckForUpdate(&window);
+        const int result = UpdateCheck([&] { window.close(); }).checkForUpdate(&window);
         QCoreApplication::processEvents();
         const QSettings stored(config.userFile(), QSettings::IniFormat);
         return QStringList{QString::number(result), prompt.texts().join(u'+'),
@@ -74,7 +74,7 @@ TEST_F(UpdateCheckTest, OffersOnlyADifferentVersionAndWritesNothingUntilAccepted
     // From the link, only "up to date" says so: a failed fetch is not "up to date".
     for (const QByteArray& served : {QByteArray("1.0.0"), QByteArray()}) {
         check(served);
-        UpdateCheck().OnCheckUpdateLink(&window);
+        UpdateCheck().onCheckUpdateLink(&window);
         EXPECT_EQ(prompt.texts(), served.isNull()
                                       ? QStringList()
                                       : QStringList{"当前客户端版本是最新的，不需要更新！"});

@@ -6,7 +6,7 @@
 namespace verdane {
 namespace {
 
-TEST(SplitText, KeepsInnerEmptyPiecesAndDropsAnEmptyLastOneAppendingToTheList)
+TEST(splitText, KeepsInnerEmptyPiecesAndDropsAnEmptyLastOneAppendingToTheList)
 {
     const std::pair<QString, QStringList> cases[] = {
         {"a|b", {"a", "b"}},
@@ -19,7 +19,7 @@ TEST(SplitText, KeepsInnerEmptyPiecesAndDropsAnEmptyLastOneAppendingToTheList)
     };
     for (const auto& [text, pieces] : cases) {
         QStringList list{"kept"};
-        SplitText(text, u'|', list);
+        splitText(text, u'|', list);
         EXPECT_EQ(list, QStringList{"kept"} + pieces) << text.toStdString();
     }
 }

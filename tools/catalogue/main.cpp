@@ -6,8 +6,8 @@
 #include "ConsolePrompt.h"
 #include "DownloadDigests.h"
 
+#include "catalogue/CatalogueDatabase.h"
 #include "catalogue/MapCatalogue.h"
-#include "catalogue/MyAdoConn.h"
 #include "common/ContentServer.h"
 
 #include <QCoreApplication>
@@ -117,17 +117,17 @@ int list(const QStringList& args)
     installPrompt(&prompt);
     int status = 0;
     {
-        MyAdoConn conn(args.at(0));
+        CatalogueDatabase conn(args.at(0));
         const std::shared_ptr<RecordSet> rows =
-            conn.ExecuteSql(MapCatalogue::categoryQuery(category));
+            conn.executeSql(MapCatalogue::categoryQuery(category));
         const QStringList columns = CatalogueSource::columns();
         if (rows) {
             print(stdout, columns.join(u'\t'));
             for (rows->MoveFirst(); !rows->IsEof(); rows->MoveNext()) {
                 QStringList fields;
                 for (const QString& column : columns)
-                    fields.append(rows->GetCollect(column));
-                if (rows->HasFailed())
+                    fields.append(rows->getCollect(column));
+                if (rows->hasFailed())
                     break;
                 print(stdout, fields.join(u'\t'));
             }

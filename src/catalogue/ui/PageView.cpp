@@ -4,10 +4,10 @@
 #include "common/Cp936.h"
 #include "common/Prompt.h"
 #include "common/Shell.h"
-#include "ui/skin/Bitmaps.h"
-#include "ui/skin/CSkinMusicButton.h"
-#include "ui/widgets/CWebPanel.h"
-#include "ui/widgets/ClickLabel.h"
+#include "widgets/Bitmaps.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/SkinTabButton.h"
+#include "widgets/WebPanel.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -49,13 +49,13 @@ PageView::PageView(Controls controls, MapCatalogue& catalogue, QObject* parent)
 
 void PageView::connectControls()
 {
-    connect(controls_.categories, &QButtonGroup::idClicked, this, &PageView::OnCategoryClicked);
-    connect(controls_.previous, &ClickLabel::clicked, this, &PageView::OnPreviousPage);
-    connect(controls_.next, &ClickLabel::clicked, this, &PageView::OnNextPage);
-    connect(controls_.pageEdit, &QLineEdit::textChanged, this, &PageView::RenderPage);
+    connect(controls_.categories, &QButtonGroup::idClicked, this, &PageView::onCategoryClicked);
+    connect(controls_.previous, &ClickLabel::clicked, this, &PageView::onPreviousPage);
+    connect(controls_.next, &ClickLabel::clicked, this, &PageView::onNextPage);
+    connect(controls_.pageEdit, &QLineEdit::textChanged, this, &PageView::renderPage);
     for (int row = 0; row < RowsPerPage; ++row) {
         connect(controls_.rows[row].link, &ClickLabel::clicked, this,
-                [this, row] { OpenExplainLink(row); });
+                [this, row] { openExplainLink(row); });
     }
 }
 
@@ -64,13 +64,13 @@ void PageView::showFirstCategory()
     setPageEdit(1);
     category_ = 0;
     currentPage_ = 1;
-    RenderPage();
+    renderPage();
 }
 
-void PageView::RenderPage()
+void PageView::renderPage()
 {
     controls_.resetBackBuffer();
-    if (!catalogue_.LoadCategory(category_)) {
+    if (!catalogue_.loadCategory(category_)) {
         hideRows();
         invalidatePage();
         return;
@@ -130,7 +130,7 @@ void PageView::showRow(int row, qsizetype index)
     controls.title->show();
     explanation->show();
     controls.link->show();
-    controls.picture->SetPageUrl(record.Pic_Link);
+    controls.picture->setPageUrl(record.Pic_Link);
     controls.picture->show();
     if (record.Downloaded) {
         controls.download->hide();
@@ -168,13 +168,13 @@ void PageView::invalidatePage()
     controls_.window->update(QRect(QPoint(220, 120), QPoint(589, 369)));
 }
 
-void PageView::OnCategoryClicked(int buttonId)
+void PageView::onCategoryClicked(int buttonId)
 {
     // The buttons keep their own selected flag: the others are cleared here.
     for (QAbstractButton* button : controls_.categories->buttons()) {
         if (controls_.categories->id(button) == buttonId)
             continue;
-        auto* other = static_cast<CSkinMusicButton*>(button);
+        auto* other = static_cast<SkinTabButton*>(button);
         other->selected = false;
         other->update();
     }
@@ -187,10 +187,10 @@ void PageView::OnCategoryClicked(int buttonId)
         const QSignalBlocker blocker(controls_.pageEdit);
         setPageEdit(1);
     }
-    RenderPage();
+    renderPage();
 }
 
-void PageView::OnPreviousPage()
+void PageView::onPreviousPage()
 {
     if (controls_.summary->isHidden())
         return;
@@ -202,7 +202,7 @@ void PageView::OnPreviousPage()
     }
 }
 
-void PageView::OnNextPage()
+void PageView::onNextPage()
 {
     if (controls_.summary->isHidden())
         return;
@@ -214,7 +214,7 @@ void PageView::OnNextPage()
     }
 }
 
-void PageView::OpenExplainLink(int row)
+void PageView::openExplainLink(int row)
 {
     if (category_ == HomeCategory || controls_.rows[0].title->text().isEmpty())
         return;
@@ -224,7 +224,7 @@ void PageView::OpenExplainLink(int row)
     shell().openWebPage(catalogue_.records().at(index).ExplainLink);
 }
 
-void PageView::OnDownloadDone(int category, qsizetype index, const QString& downLink)
+void PageView::onDownloadDone(int category, qsizetype index, const QString& downLink)
 {
     controls_.resetBackBuffer();
     MapRecordList& records = catalogue_.records();

@@ -16,8 +16,8 @@ class QWidget;
 
 namespace verdane {
 
-class CSkinMusicButton;
-class CWebPanel;
+class SkinTabButton;
+class WebPanel;
 class ClickLabel;
 class MapCatalogue;
 
@@ -35,7 +35,7 @@ public:
             QLabel* title;
             QLabel* explanation;
             ClickLabel* link;
-            CWebPanel* picture;
+            WebPanel* picture;
             QWidget* download;
         };
         // Owns the message boxes; the page area of it is repainted.
@@ -49,7 +49,7 @@ public:
         ClickLabel* previous;
         ClickLabel* next;
         QLineEdit* pageEdit;
-        CWebPanel* pagePanel;
+        WebPanel* pagePanel;
         std::array<Row, RowsPerPage> rows;
     };
 
@@ -58,21 +58,21 @@ public:
     // The state of a freshly opened window: category 0, page 1.
     void showFirstCategory();
 
-    void RenderPage();
-    void OnCategoryClicked(int buttonId);
-    void OnPreviousPage();
-    void OnNextPage();
-    void OpenExplainLink(int row);
+    void renderPage();
+    void onCategoryClicked(int buttonId);
+    void onPreviousPage();
+    void onNextPage();
+    void openExplainLink(int row);
     // A download has finished: marks the entry (identified by the category and
     // list position it had when the download started, and its link) and draws
     // the marks of the page shown.
-    void OnDownloadDone(int category, qsizetype index, const QString& downLink);
+    void onDownloadDone(int category, qsizetype index, const QString& downLink);
 
     int category() const { return category_; }
     int currentPage() const { return currentPage_; }
     // The list position of the page's first row.
     qsizetype pageBase() const { return static_cast<qsizetype>(currentPage_ - 1) * RowsPerPage; }
-    int SelectedRow = 0;
+    int selectedRow = 0;
 
 private:
     void connectControls();

@@ -1,0 +1,109 @@
+#include "mainwindow/MainWindow.h"
+#include "common/ContentServer.h"
+#include "common/ControlIds.h"
+#include "support/FakePrompt.h"
+#include "support/FakeShell.h"
+#include "support/Files.h"
+#include "support/TempConfig.h"
+#include "support/Wait.h"
+#include "widgets/Bitmaps.h"
+#include "widgets/SkinTabButton.h"
+#include "widgets/WebPanel.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+using namespace verdane;
+using namespace verdane::ControlId;
+
+namespace {
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        // No server listens here: start-up must not depend on one.
+        qputenv("VERDANE_CONTENT_SERVER", "127.0.0.1:9");
+        dialog = std::make_unique<MainWindow>();
+        dialog->initialise();
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    }
+
+    test::TempConfig config;
+    test::FakePrompt prompt;
+    test::FakeShell shell;
+    std::unique_ptr<MainWindow> dialog;
+};
+
+TEST_F(MainWindowTest, StartsWithTheFirstMapCategoryAndTheLinksGoToTheBrowser)
+{
+    for (int id = HomeButton; id <= LastCategoryButton; ++id)
+        EXPECT_EQ(dialog->control<SkinTabButton>(id)->selected, id == FirstCategoryButton) << id;
+    EXPECT_FALSE(dialog->webPanel(PagePanel)->isVisible());
+    EXPECT_EQ(dialog->webPanel(PagePanel)->url(), gameSectionAddress());
+    for (int id : RowPicture)
+        EXPECT_TRUE(dialog->webPanel(id)->active() &&
+                    dialog->webPanel(id)->url() == fileServerIndexAddress())
+            << id;
+    QTest::mouseClick(dialog->control(HomePageLink), Qt::LeftButton);
+    EXPECT_EQ(shell.webPages(), QStringList{homePageAddress()});
+}
+
+// A picture that is no web address shows nothing local, as an entry without one.
+TEST_F(MainWindowTest, APictureThatIsNoWebAddressShowsNothingLocal)
+{
+    const QString page = config.root() + QStringLiteral("/page.html");
+    test::writeFile(page, "<html><head><title>local</title></head><body>secret</body></html>");
+    WebPanel* panel = dialog->webPanel(RowPicture[0]);
+    for (const QString& link : {QStringLiteral("file://") + page, page,
+                                QStringLiteral("data:text/html,<title>local</title>")}) {
+        panel->setPageUrl(link);
+        EXPECT_FALSE(test::waitUntil([&] { return panel->view()->title() == u"local"; }, 1500));
+        const QUrl shown = panel->view()->url();
+        EXPECT_TRUE(shown.isEmpty() || shown == QUrl(QStringLiteral("about:blank")))
+            << link.toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, EnterMinimisesAndTheTrayRestores)
+{
+    QTest::keyClick(dialog.get(), Qt::Key_Return);
+    EXPECT_TRUE(dialog->windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(dialog->isVisible()) << "minimising never ends the program";
+    dialog->trayMenu()->actions()[0]->trigger();
+    EXPECT_FALSE(dialog->windowState() & Qt::WindowMinimized);
+    dialog->showMinimized();
+    Q_EMIT dialog->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(dialog->windowState() & Qt::WindowMinimized) << "a single click does nothing";
+    Q_EMIT dialog->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_FALSE(dialog->windowState() & Qt::WindowMinimized);
+}
+
+// Each way out ends the modal loop and takes the tray icon with it.
+TEST(ExitPathTest, CloseButtonEscTrayQuitAndCloseEndTheDialogAndRemoveTheTrayIcon)
+{
+    qputenv("VERDANE_CONTENT_SERVER", "127.0.0.1:9");
+    test::TempConfig config;
+    test::FakePrompt prompt;
+    const std::function<void(MainWindow&)> ways[] = {
+        [](MainWindow& d) { QTest::mouseClick(d.control(Close), Qt::LeftButton); },
+        [](MainWindow& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+        [](MainWindow& d) { d.trayMenu()->actions()[2]->trigger(); },
+        [](MainWindow& d) { d.close(); }};
+    for (const auto& way : ways) {
+        MainWindow dialog;
+        QTimer::singleShot(0, &dialog, [&] { way(dialog); });
+        dialog.initialise();
+        EXPECT_EQ(dialog.run(), QDialog::Rejected);
+        EXPECT_FALSE(dialog.isVisible() || dialog.trayIcon()->isVisible());
+    }
+}
+
+} // namespace
