@@ -172,10 +172,11 @@ int main(int argc, char** argv)
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
     const QString game = work.filePath(QStringLiteral("game"));
     const QString folder = game + QStringLiteral("/Maps/NaloBox");
-    ProgramSettings().setLaunchPath(launchTargets()[0], game + QStringLiteral("/War3.exe"));
+    const SettingsWrite stored =
+        ProgramSettings().setLaunchPath(launchTargets()[0], game + QStringLiteral("/War3.exe"));
 
     QDir::setCurrent(work.path());
-    if (!writeCatalogue(QStringLiteral("ZarnREZ.dat")) || !writeFolder(folder)) {
+    if (!stored || !writeCatalogue(QStringLiteral("ZarnREZ.dat")) || !writeFolder(folder)) {
         std::fprintf(stderr, "could not set up the benchmark in %s\n", qPrintable(work.path()));
         return 1;
     }

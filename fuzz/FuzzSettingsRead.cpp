@@ -1,6 +1,7 @@
 // The settings read of an arbitrary settings file: the input is written as the
 // user's file under a temporary XDG_CONFIG_HOME and a few values are read. An
-// input that begins with "W" also gets a value written, which must read back.
+// input that begins with "W" also gets a value written, which must read back
+// and leave every other value that did read as it was.
 
 #include "FuzzCheck.h"
 
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QStringList>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -57,20 +59,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const timespec times[2] = {{1000000000 + g_round, 0}, {1000000000 + g_round, 0}};
     ::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0);
 
-    using namespace verdane;
-    const SettingsRoot root = SettingsRoot::LocalMachine;
-    const QString tools = programSubkey(QStringLiteral("Tools"));
-    const QString clientPath = QStringLiteral("ClientPath");
-    SettingsStore store;
-    for (const QString& key : {programKey(), programSubkey(QStringLiteral("War3")), tools})
-        require(cp936Length(store.readSetting(root, key, clientPath)) < 260 &&
-                    cp936Length(store.readSetting(root, key, QStringLiteral("Curr_Version"))) < 260,
-                "values of 260 bytes or more read as not set");
+    using verdane::SettingsStore;
+    const QString tools = QStringLiteral("Tools/ClientPath");
+    const QString others[] = {QStringLiteral("Curr_Version"), QStringLiteral("War3/ClientPath"),
+                              QStringLiteral("Wine/Command")};
+    QStringList before;
+    for (const QString& key : others)
+        before.append(SettingsStore::value(key));
+    for (const QString& value : before + QStringList{SettingsStore::value(tools)})
+        require(verdane::cp936Length(value) < 260, "values of 260 bytes or more read as not set");
     const QString path = QStringLiteral("/games/工具/fuzz");
-    if (size > 0 && data[0] == 'W' && store.writeSetting(root, tools, clientPath, path))
-        require(store.readSetting(root, tools, clientPath) == path, "a stored value reads back");
-    // An unreadable input was kept aside: no need to keep every one.
-    if (!store.keptUnreadableFile().isEmpty())
-        QFile::remove(store.keptUnreadableFile());
+    if (size > 0 && data[0] == 'W') {
+        const verdane::SettingsWrite write = SettingsStore::setValue(tools, path);
+        if (write)
+            require(SettingsStore::value(tools) == path, "a stored value reads back");
+        for (qsizetype i = 0; write && i < before.size(); ++i)
+            require(SettingsStore::value(others[i]) == before[i], "a write keeps what did read");
+        // An unreadable input was kept aside: no need to keep every one.
+        if (!write.keptFile.isEmpty())
+            QFile::remove(write.keptFile);
+    }
     return 0;
 }

@@ -10,9 +10,9 @@
 #include "download/ui/DownloadDialog.h"
 #include "log/LogHandler.h"
 #include "mainwindow/AboutDialog.h"
-#include "settings/Launcher.h"
 #include "settings/ProgramSettings.h"
 #include "settings/ui/PathSettingsDialog.h"
+#include "settings/ui/StartTarget.h"
 #include "update/UpdateCheck.h"
 #include "widgets/Bitmaps.h"
 #include "widgets/ClickLabel.h"
@@ -284,8 +284,7 @@ void MainWindow::createLaunchAndCategoryButtons()
     launchGroup->setExclusive(false);
     for (const ButtonLayout& layout : launchButtons)
         launchGroup->addButton(createSkinButton<SkinButton>(layout, this), layout.id);
-    connect(launchGroup, &QButtonGroup::idClicked, this,
-            [this](int id) { Launcher().startTarget(this, id); });
+    connect(launchGroup, &QButtonGroup::idClicked, this, [this](int id) { startTarget(this, id); });
 
     const ButtonLayout categoryButtons[] = {
         {HomeButton, pixelRect(181, 22, 244, 109), BitmapId::HomeTab},

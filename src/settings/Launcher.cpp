@@ -1,6 +1,5 @@
 #include "settings/Launcher.h"
 
-#include "common/Prompt.h"
 #include "common/Shell.h"
 #include "log/LogCategories.h"
 #include "settings/LaunchTarget.h"
@@ -10,44 +9,51 @@
 
 namespace verdane {
 
-void Launcher::startTarget(QObject* owner, int buttonId)
+Launcher::Launcher(const LaunchTarget& target)
+    : target_(target)
 {
-    const LaunchTarget* target = launchTargetForButton(buttonId);
-    if (target == nullptr)
-        return;
+}
 
-    ProgramSettings settings;
-    const QString stored = settings.launchPath(*target);
-    if (target->isUsablePath(stored)) {
+LaunchResult Launcher::startStored() const
+{
+    const QString stored = ProgramSettings().launchPath(target_);
+    if (target_.isUsablePath(stored)) {
         shell().openProgram(stored);
-        return;
+        return {};
     }
-
     qCWarning(lcLaunch).noquote() << QStringLiteral("%1: no usable %2 in the stored path \"%3\"")
-                                         .arg(target->displayName, target->executableName, stored);
-    showNotice(QStringLiteral("启动平台失败！\r\n请检查设置的平台启动程序路径是否正确。"), owner);
-    FileDialogRequest request;
-    request.title = target->fileDialogTitle;
-    request.initialName = target->executableName;
-    request.defaultSuffix = QStringLiteral("exe");
-    request.filter = target->fileFilter;
-    request.mustExist = true;
-    const QString chosen = askOpenFile(request, owner);
-    if (chosen.isEmpty())
-        return;
+                                         .arg(target_.displayName, target_.executableName, stored);
+    return {LaunchResult::Outcome::PathNeeded,
+            QStringLiteral("启动平台失败！\r\n请检查设置的平台启动程序路径是否正确。")};
+}
 
+FileDialogRequest Launcher::pathRequest() const
+{
+    FileDialogRequest request;
+    request.title = target_.fileDialogTitle;
+    request.initialName = target_.executableName;
+    request.defaultSuffix = QStringLiteral("exe");
+    request.filter = target_.fileFilter;
+    request.mustExist = true;
+    return request;
+}
+
+LaunchResult Launcher::startChosen(const QString& chosen) const
+{
     // The user picked this file: it starts even when it cannot be stored,
     // instead of silently starting nothing. A path too long to read back is
     // not written over the stored one.
     if (!SettingsStore::wouldReadBack(chosen)) {
-        showNotice(pathTooLongNotice(), owner);
         shell().openProgram(chosen);
-        return;
+        return {LaunchResult::Outcome::NotStored, pathTooLongNotice()};
     }
-    QString path;
-    if (settings.setLaunchPath(*target, chosen))
-        path = settings.launchPath(*target);
+    ProgramSettings settings;
+    const SettingsWrite write = settings.setLaunchPath(target_, chosen);
+    const QString path = write ? settings.launchPath(target_) : QString();
     shell().openProgram(path.isEmpty() ? chosen : path);
+    if (!write)
+        return {LaunchResult::Outcome::NotStored, QString()};
+    return {LaunchResult::Outcome::Started, write.repairNotice()};
 }
 
 } // namespace verdane

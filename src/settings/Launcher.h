@@ -1,16 +1,30 @@
 #pragma once
 
-class QObject;
+#include "common/Prompt.h"
+#include "settings/LaunchResult.h"
 
 namespace verdane {
 
-// Starts the game and the battle platforms for the main window's launch buttons.
+struct LaunchTarget;
+
+// Starts one launch target: from its stored path, or from a file the user
+// chose, which it stores. Shows nothing: its results say what to tell the
+// user; the window asks for the file in between (settings/ui/StartTarget).
 class Launcher {
 public:
-    // UI thread. buttonId is one of the launch buttons 3000..3004; any other id
-    // does nothing. Without a usable stored path the user is told so and asked
-    // for the file, which is stored and started.
-    void startTarget(QObject* owner, int buttonId);
+    explicit Launcher(const LaunchTarget& target);
+
+    // Starts the stored path when it is usable; else PathNeeded with the
+    // failure text, after which the window asks for the file with pathRequest.
+    LaunchResult startStored() const;
+    // The file dialog that asks for the target's program.
+    FileDialogRequest pathRequest() const;
+    // Stores the chosen file and starts it; it starts also when it cannot be
+    // stored (NotStored, with the reason when the user needs one).
+    LaunchResult startChosen(const QString& chosen) const;
+
+private:
+    const LaunchTarget& target_;
 };
 
 } // namespace verdane

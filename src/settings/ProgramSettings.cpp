@@ -1,6 +1,7 @@
 #include "settings/ProgramSettings.h"
 
 #include "settings/LaunchTarget.h"
+#include "settings/SettingValue.h"
 
 #include <array>
 
@@ -8,53 +9,39 @@ namespace verdane {
 
 namespace {
 
-constexpr SettingsRoot Root = SettingsRoot::LocalMachine;
-
-// The value that holds a launch target's full path, and the tools folder.
-QString clientPathValue()
+// The keys of the settings file. A launch target's full path and the tools
+// folder are "ClientPath" in a group of their own; the installed version and
+// the update request sit at the top.
+SettingValue<QString> clientPath(const QString& group)
 {
-    return QStringLiteral("ClientPath");
+    return SettingValue<QString>(group + QStringLiteral("/ClientPath"));
 }
 
-QString toolsKey()
+SettingValue<QString> targetPath(const LaunchTarget& target)
 {
-    return programSubkey(QStringLiteral("Tools"));
-}
-
-// Values of the program key itself.
-QString currentVersionValue()
-{
-    return QStringLiteral("Curr_Version");
-}
-QString updateValue()
-{
-    return QStringLiteral("Update");
-}
-QString updateTypeValue()
-{
-    return QStringLiteral("UpdateType");
-}
-
-// The key of each launch target's path, in table order.
-QString targetKey(const LaunchTarget& target)
-{
-    static const std::array<QString, LaunchTargetCount> subkeys{
+    // In table order; the AA platform's group is "QQ".
+    static const std::array<QString, LaunchTargetCount> groups{
         QStringLiteral("War3"), QStringLiteral("VS"),  QStringLiteral("HF"),
         QStringLiteral("QQ"),   QStringLiteral("Zmr"),
     };
-    return programSubkey(subkeys[static_cast<std::size_t>(target.index)]);
+    return clientPath(groups[static_cast<std::size_t>(target.index)]);
+}
+
+SettingValue<QString> toolsFolderValue()
+{
+    return clientPath(QStringLiteral("Tools"));
 }
 
 } // namespace
 
 QString ProgramSettings::launchPath(const LaunchTarget& target) const
 {
-    return store_.readSetting(Root, targetKey(target), clientPathValue());
+    return targetPath(target).get();
 }
 
-bool ProgramSettings::setLaunchPath(const LaunchTarget& target, const QString& path)
+SettingsWrite ProgramSettings::setLaunchPath(const LaunchTarget& target, const QString& path)
 {
-    return store_.writeSetting(Root, targetKey(target), clientPathValue(), path);
+    return remember(targetPath(target).set(path));
 }
 
 QString ProgramSettings::gamePath() const
@@ -64,12 +51,12 @@ QString ProgramSettings::gamePath() const
 
 QString ProgramSettings::toolsFolder() const
 {
-    return store_.readSetting(Root, toolsKey(), clientPathValue());
+    return toolsFolderValue().get();
 }
 
-bool ProgramSettings::setToolsFolder(const QString& folder)
+SettingsWrite ProgramSettings::setToolsFolder(const QString& folder)
 {
-    return store_.writeSetting(Root, toolsKey(), clientPathValue(), folder);
+    return remember(toolsFolderValue().set(folder));
 }
 
 QString ProgramSettings::mapsFolder() const
@@ -92,34 +79,28 @@ QString ProgramSettings::mapsFolderFor(const QString& war3Path)
 
 QString ProgramSettings::installedVersion() const
 {
-    return store_.readSetting(Root, programKey(), currentVersionValue());
+    return SettingValue<QString>(QStringLiteral("Curr_Version")).get();
 }
 
-bool ProgramSettings::requestUpdate()
+SettingsWrite ProgramSettings::requestUpdate()
 {
-    return store_.writeSetting(Root, programKey(), updateValue(), QStringLiteral("1"));
+    return remember(SettingValue<bool>(QStringLiteral("Update")).set(true));
 }
 
-bool ProgramSettings::setUpdateType(const QString& type)
+SettingsWrite ProgramSettings::setUpdateType(const QString& type)
 {
-    return store_.writeSetting(Root, programKey(), updateTypeValue(), type);
+    return remember(SettingValue<QString>(QStringLiteral("UpdateType")).set(type));
 }
 
 QString ProgramSettings::wineCommand() const
 {
-    return store_.readSetting(Root, programSubkey(QStringLiteral("Wine")),
-                              QStringLiteral("Command"));
+    return SettingValue<QString>(QStringLiteral("Wine/Command")).get();
 }
 
-QList<std::pair<QString, QString>> ProgramSettings::carriedValues()
+SettingsWrite ProgramSettings::remember(SettingsWrite write)
 {
-    QList<std::pair<QString, QString>> values{{programKey(), currentVersionValue()},
-                                              {programKey(), updateValue()},
-                                              {programKey(), updateTypeValue()},
-                                              {toolsKey(), clientPathValue()}};
-    for (const LaunchTarget& target : launchTargets())
-        values.append({targetKey(target), clientPathValue()});
-    return values;
+    keptFile_ = write.keptFile;
+    return write;
 }
 
 } // namespace verdane

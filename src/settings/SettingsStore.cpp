@@ -2,22 +2,23 @@
 
 #include "common/Cp936.h"
 #include "log/LogCategories.h"
-#include "settings/ProgramSettings.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSettings>
 #include <QStringDecoder>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace verdane {
 
@@ -47,29 +48,6 @@ QString application()
     return QStringLiteral("Verdane");
 }
 
-// "Software\NaloSoft\Verdane\War3" with "ClientPath" becomes "War3/ClientPath";
-// the program key's own values stay at the top. Keys outside the program key
-// and names that would be read as groups have no place in the file.
-std::optional<QString> settingName(const QString& key, const QString& valueName)
-{
-    static const QStringList program = programKey().split(u'\\');
-    QStringList parts = key.split(u'\\', Qt::SkipEmptyParts);
-    if (parts.size() < program.size())
-        return std::nullopt;
-    for (qsizetype i = 0; i < program.size(); ++i) {
-        // Key names in the registry never cared about letter case.
-        if (parts[i].compare(program[i], Qt::CaseInsensitive) != 0)
-            return std::nullopt;
-    }
-    parts.remove(0, program.size());
-    parts.append(valueName);
-    for (const QString& part : parts) {
-        if (part.isEmpty() || part.contains(u'/') || part.contains(u'\\'))
-            return std::nullopt;
-    }
-    return parts.join(u'/');
-}
-
 // Identifies the file a path names: a replacement through a temporary file
 // and rename always brings a new inode.
 struct FileIdentity {
@@ -86,15 +64,6 @@ FileIdentity identityOf(const QString& path)
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return {};
     return {true, info.st_dev, info.st_ino};
-}
-
-// The settings this program keeps in the user's file, as QSettings names them.
-QStringList programSettingNames()
-{
-    QStringList names;
-    for (const auto& [key, valueName] : ProgramSettings::carriedValues())
-        names.append(settingName(key, valueName).value_or(QString()));
-    return names;
 }
 
 // A free name beside the file: "Verdane.conf.unreadable-20260101-120000".
@@ -135,6 +104,29 @@ bool readAsWritten(const QSettings& settings, const QString& file)
     return !utf8.hasError() && !text.contains(QChar(u'\0')) && parsesCleanly(content);
 }
 
+// Whether a key names the same value once written back: QSettings makes keys
+// of whatever it finds in a broken file, such as stray bytes or control codes.
+bool isCleanKey(const QString& key)
+{
+    return !key.isEmpty() && std::none_of(key.cbegin(), key.cend(), [](QChar c) {
+        return c.category() == QChar::Other_Control || c == QChar::ReplacementCharacter;
+    });
+}
+
+// Every value of a file QSettings could not read as it is that still reads
+// back: the user's own, in every group; the machine-wide ones stay where they are.
+QList<std::pair<QString, QString>> readableValues(const QSettings& settings)
+{
+    QList<std::pair<QString, QString>> values;
+    for (const QString& key : settings.allKeys()) {
+        const QVariant value = settings.value(key);
+        if (isCleanKey(key) && value.typeId() == QMetaType::QString &&
+            SettingsStore::wouldReadBack(value.toString()))
+            values.append({key, value.toString()});
+    }
+    return values;
+}
+
 void openForWriting(QSettings& settings)
 {
     // Only the user's own file is written; machine-wide values stay untouched.
@@ -144,26 +136,12 @@ void openForWriting(QSettings& settings)
 
 } // namespace
 
-QString programKey()
+QString SettingsStore::value(const QString& key)
 {
-    return QStringLiteral("Software\\NaloSoft\\Verdane");
-}
-
-QString programSubkey(const QString& subkey)
-{
-    return programKey() + u'\\' + subkey;
-}
-
-QString SettingsStore::readSetting(SettingsRoot root, const QString& key, const QString& valueName)
-{
-    static_cast<void>(root); // one root only: the file stands for it
-    const std::optional<QString> name = settingName(key, valueName);
-    if (!name)
-        return {};
     QMutexLocker lock(&settingsMutex());
     // A fresh object per read sees what another process wrote meanwhile.
     const QSettings settings(settingsFormat(), QSettings::UserScope, organisation(), application());
-    const QVariant value = settings.value(*name);
+    const QVariant value = settings.value(key);
     if (value.typeId() != QMetaType::QString)
         return {};
     QString text = value.toString();
@@ -177,14 +155,10 @@ bool SettingsStore::wouldReadBack(const QString& text)
     return cp936Length(text) <= MaxValueBytes;
 }
 
-bool SettingsStore::writeSetting(SettingsRoot root, const QString& key, const QString& valueName,
-                                 const QString& text)
+SettingsWrite SettingsStore::setValue(const QString& key, const QString& text)
 {
-    static_cast<void>(root);
-    keptFile_.clear();
-    const std::optional<QString> name = settingName(key, valueName);
-    if (!name || !wouldReadBack(text))
-        return false;
+    if (!wouldReadBack(text))
+        return {};
     QMutexLocker lock(&settingsMutex());
     std::optional<QSettings> opened(std::in_place, settingsFormat(), QSettings::UserScope,
                                     organisation(), application());
@@ -193,18 +167,13 @@ bool SettingsStore::writeSetting(SettingsRoot root, const QString& key, const QS
     QDir().mkpath(QFileInfo(file).absolutePath());
 
     // QSettings would write what it made of an unreadable file back over it:
-    // keep the file aside and start a clean one with the settings that did read.
+    // keep the file aside and start a clean one with the values that did read.
     QString aside;
     if (QFileInfo(file).isFile() && !readAsWritten(*opened, file)) {
-        QList<std::pair<QString, QString>> carried;
-        for (const QString& known : programSettingNames()) {
-            const QVariant value = opened->value(known);
-            if (value.typeId() == QMetaType::QString && wouldReadBack(value.toString()))
-                carried.append({known, value.toString()});
-        }
+        const QList<std::pair<QString, QString>> carried = readableValues(*opened);
         aside = asideName(file);
         if (!QFile::rename(file, aside))
-            return false;
+            return {};
         // A new object reads the file again, now that there is none.
         opened.emplace(settingsFormat(), QSettings::UserScope, organisation(), application());
         openForWriting(*opened);
@@ -214,9 +183,9 @@ bool SettingsStore::writeSetting(SettingsRoot root, const QString& key, const QS
     QSettings& settings = *opened;
 
     const FileIdentity before = identityOf(file);
-    const bool hadValue = settings.contains(*name);
-    const QVariant oldValue = settings.value(*name);
-    settings.setValue(*name, text);
+    const bool hadValue = settings.contains(key);
+    const QVariant oldValue = settings.value(key);
+    settings.setValue(key, text);
     settings.sync();
 
     // QSettings keeps a format error of the old file as its status and then
@@ -225,19 +194,22 @@ bool SettingsStore::writeSetting(SettingsRoot root, const QString& key, const QS
     const bool stored =
         settings.status() != QSettings::AccessError && after.exists && after != before;
     if (!stored) {
-        qCWarning(lcSettings).noquote() << QStringLiteral("cannot store %1 in %2").arg(*name, file);
+        qCWarning(lcSettings).noquote() << QStringLiteral("cannot store %1 in %2").arg(key, file);
         // QSettings caches the file per process and would hand the unstored
         // value to the next reader (and write it later); put the old one back.
         if (hadValue)
-            settings.setValue(*name, oldValue);
+            settings.setValue(key, oldValue);
         else
-            settings.remove(*name);
+            settings.remove(key);
         if (!aside.isEmpty())
             QFile::rename(aside, file);
-        return false;
+        return {};
     }
-    keptFile_ = aside;
-    return true;
+    if (!aside.isEmpty())
+        qCWarning(lcSettings).noquote()
+            << QStringLiteral("%1 could not be read: kept as %2, replaced by a clean file")
+                   .arg(file, aside);
+    return {true, aside};
 }
 
 } // namespace verdane

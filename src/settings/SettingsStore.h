@@ -1,19 +1,15 @@
 #pragma once
 
+#include "settings/SettingsWrite.h"
+
 #include <QString>
 
 namespace verdane {
 
-// The root hive the settings live under; the program only ever uses one.
-enum class SettingsRoot { LocalMachine };
-
-// "Software\NaloSoft\Verdane": the program key every setting lives under.
-QString programKey();
-// The program key followed by "\" and a subkey, e.g. "...\Verdane\War3".
-QString programSubkey(const QString& subkey);
-
-// Access to the stored settings: the user's settings file, with machine-wide
-// values as defaults. One store per user action or per worker job.
+// The settings file: the user's ~/.config/NaloSoft/Verdane.conf, with the
+// machine-wide /etc/xdg/NaloSoft/Verdane.conf as defaults. Keys are QSettings
+// keys ("War3/ClientPath", "Curr_Version"); every value is stored as text.
+// Callable from any thread: a download worker reads while the window writes.
 class SettingsStore {
 public:
     // The longest value that reads back, in code page 936 bytes.
@@ -23,19 +19,12 @@ public:
     static bool wouldReadBack(const QString& text);
 
     // The stored text, or empty when it is not set, too long, not a text or unreadable.
-    QString readSetting(SettingsRoot root, const QString& key, const QString& valueName);
-    // True only when the value reached the settings file. A text that would
-    // not read back is refused and nothing is written. A settings file that
-    // cannot be read is first kept aside (see keptUnreadableFile) and replaced
-    // by a clean one that carries over the program's settings that did read.
-    bool writeSetting(SettingsRoot root, const QString& key, const QString& valueName,
-                      const QString& text);
-    // Where the last writeSetting kept the unreadable file it replaced; empty
-    // when it replaced none.
-    const QString& keptUnreadableFile() const { return keptFile_; }
-
-private:
-    QString keptFile_;
+    static QString value(const QString& key);
+    // Stores the text in the user's file. A text that would not read back is
+    // refused and nothing is written. A file that cannot be read is first kept
+    // aside and replaced by a clean one that carries every value that did read
+    // back; the result names the kept file.
+    static SettingsWrite setValue(const QString& key, const QString& text);
 };
 
 } // namespace verdane

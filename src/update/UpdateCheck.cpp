@@ -52,8 +52,11 @@ int UpdateCheck::checkForUpdate(QObject* mainWindow, std::chrono::milliseconds f
         showNotice(QStringLiteral("无法记录更新请求，请检查配置文件是否可写。"), mainWindow);
         return Offered;
     };
-    if (!settings.requestUpdate())
+    const SettingsWrite request = settings.requestUpdate();
+    if (!request)
         return notRecorded();
+    if (!request.keptFile.isEmpty())
+        showNotice(request.repairNotice(), mainWindow);
     // A version file without an update type starts nothing; Update stays written.
     if (!decision.hasUpdateType)
         return Offered;

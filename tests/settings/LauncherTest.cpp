@@ -1,5 +1,6 @@
-#include "settings/Launcher.h"
+#include "settings/ProgramSettings.h"
 #include "settings/SettingsNotices.h"
+#include "settings/ui/StartTarget.h"
 
 #include "common/ControlIds.h"
 #include "common/Cp936.h"
@@ -33,7 +34,7 @@ protected:
         test::writeFile(files.filePath(relative), "MZ");
         return files.filePath(relative);
     }
-    void press(int buttonId) { Launcher().startTarget(&owner, buttonId); }
+    void press(int buttonId) { startTarget(&owner, buttonId); }
 
     test::TempConfig config;
     test::FakePrompt prompt;
@@ -109,6 +110,24 @@ TEST_F(LauncherTest, ChosenFileStartsEvenWhenNotUsableNotStoredOrTooLongToReadBa
     EXPECT_EQ(shell.programs(), (QStringList{other, longPath, war3}));
     EXPECT_EQ(prompt.texts(),
               (QStringList{launchFailed, launchFailed, pathTooLongNotice(), launchFailed}));
+}
+
+// A repair of an unreadable settings file keeps every value that read, and the
+// user hears where the old file went from the action that wrote the new one.
+TEST_F(LauncherTest, StoringOverAnUnreadableFileKeepsWhatReadAndSaysWhereTheFileWent)
+{
+    config.writeUserFile("[Wine]\nCommand=/opt/wine/bin/wine\n[War3]\nClientPath=/g/war3.exe\n"
+                         "[VS]\nClientPath=\xff\n");
+    const QString war3 = gameFile(u"Games/War3/War3.exe"_s);
+    prompt.chooseNextFile(war3);
+    press(ControlId::FirstLaunchButton);
+    ASSERT_EQ(prompt.texts().size(), 2);
+    EXPECT_EQ(prompt.texts()[0], launchFailed);
+    EXPECT_TRUE(
+        prompt.texts()[1].startsWith(keptUnreadableNotice(config.userFile() + u".unreadable-"_s)));
+    EXPECT_EQ(ProgramSettings().wineCommand() + storedPath(u"War3"_s),
+              u"/opt/wine/bin/wine"_s + war3);
+    EXPECT_EQ(shell.programs(), QStringList{war3});
 }
 
 } // namespace

@@ -12,16 +12,14 @@
 
 namespace verdane::test {
 
-QString storedPath(const QString& subkey)
+QString storedPath(const QString& group)
 {
-    return SettingsStore().readSetting(SettingsRoot::LocalMachine, programSubkey(subkey),
-                                       QStringLiteral("ClientPath"));
+    return SettingsStore::value(group + QStringLiteral("/ClientPath"));
 }
 
-bool storePath(const QString& subkey, const QString& path)
+bool storePath(const QString& group, const QString& path)
 {
-    return SettingsStore().writeSetting(SettingsRoot::LocalMachine, programSubkey(subkey),
-                                        QStringLiteral("ClientPath"), path);
+    return SettingsStore::setValue(group + QStringLiteral("/ClientPath"), path).stored;
 }
 
 ReadOnlyFolder::ReadOnlyFolder(const QString& path)

@@ -5,9 +5,9 @@
 
 namespace verdane::test {
 
-// The ClientPath stored under a subkey of the program key, through the real settings file.
-QString storedPath(const QString& subkey);
-bool storePath(const QString& subkey, const QString& path);
+// The ClientPath of a group ("War3", "Tools"), through the real settings file.
+QString storedPath(const QString& group);
+bool storePath(const QString& group, const QString& path);
 
 // Makes a folder refuse new files and renames for its lifetime: mode 0555 and,
 // for root (whom modes do not stop), the file system's immutable flag.

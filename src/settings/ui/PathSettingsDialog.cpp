@@ -244,10 +244,7 @@ void PathSettingsDialog::onSelectPathItem(int folder)
         pathItems_[i]->selected = static_cast<int>(i) == folder;
         pathItems_[i]->update();
     }
-    if (folder == MapsItem)
-        downloadPath_->setText(ProgramSettings().mapsFolder());
-    else
-        downloadPath_->setText(ProgramSettings().toolsFolder());
+    downloadPath_->setText(ProgramSettings().downloadFolder(folder == ToolsItem));
 }
 
 void PathSettingsDialog::onApply()
@@ -263,10 +260,11 @@ void PathSettingsDialog::onApply()
         return;
     }
     bool saved = true;
-    QString kept;
+    QString repaired;
     if (target >= 0) {
-        saved = settings.setLaunchPath(targetAt(target), path);
-        kept = settings.keptUnreadableFile();
+        const SettingsWrite write = settings.setLaunchPath(targetAt(target), path);
+        saved = write.stored;
+        repaired = write.repairNotice();
         // The maps folder follows the game path as stored; without a "/" (also
         // when empty) the path gives the bare "/Maps/NaloBox".
         if (saved && target == 0 && mapsSelected())
@@ -274,16 +272,17 @@ void PathSettingsDialog::onApply()
     }
     // The maps folder is derived, never stored.
     if (toolsSelected()) {
-        saved = settings.setToolsFolder(downloadPath_->text()) && saved;
-        if (kept.isEmpty())
-            kept = settings.keptUnreadableFile();
+        const SettingsWrite write = settings.setToolsFolder(downloadPath_->text());
+        saved = write.stored && saved;
+        if (repaired.isEmpty())
+            repaired = write.repairNotice();
     }
     // A write that did not reach the file is no success: the boxes keep the
     // texts so that the user can try again or cancel.
     QString report = saved ? QStringLiteral("设置成功！")
                            : QStringLiteral("设置保存失败！请检查配置文件是否可写。");
-    if (!kept.isEmpty())
-        report += u'\n' + keptUnreadableNotice(kept);
+    if (!repaired.isEmpty())
+        report += u'\n' + repaired;
     showNotice(report, this);
 }
 
