@@ -31,15 +31,16 @@ protected:
     test::TempConfig config;
 };
 
-// Files written before keep their meaning, and every write leaves the keys and
-// texts an installed updater and an older file expect.
+// Files written before keep their meaning (the packaged machine-wide file
+// among them, as defaults the user's file overrides), and every write leaves
+// the keys and texts that the updater and older files know.
 TEST_F(SettingsStoreTest, ProgramSettingsKeepTheirKeysAndTextsInTheFile)
 {
     QDir(config.userDir()).removeRecursively(); // not even ~/.config
-    config.writeSystemFile("Curr_Version=1.0.0\n[War3]\nClientPath=/opt/w3/War3.exe\n");
+    const QByteArray machine = "[General]\nCurr_Version=1.0.0\n[War3]\nClientPath=/w3/War3.exe\n";
+    config.writeSystemFile(machine);
     ProgramSettings settings;
-    EXPECT_EQ(settings.installedVersion() + u' ' + settings.mapsFolder(),
-              u"1.0.0 /opt/w3/Maps/NaloBox"_s);
+    EXPECT_EQ(settings.installedVersion() + settings.mapsFolder(), u"1.0.0/w3/Maps/NaloBox"_s);
     ASSERT_TRUE(settings.requestUpdate() && settings.setUpdateType(u"full"_s) &&
                 settings.setToolsFolder(u"/t"_s));
     for (const LaunchTarget& target : launchTargets())
@@ -51,10 +52,13 @@ TEST_F(SettingsStoreTest, ProgramSettingsKeepTheirKeysAndTextsInTheFile)
                                                  "[VS]\nClientPath=/g/VSClient.exe\n\n"
                                                  "[War3]\nClientPath=/g/War3.exe\n\n"
                                                  "[Zmr]\nClientPath=/g/ZmrClient.exe\n");
+    EXPECT_EQ(test::readFile(config.systemFile()), machine);
     config.writeUserFile("[Wine]\nCommand=/opt/wine/bin/wine\n[Tools]\nClientPath=/data/t\n");
-    EXPECT_EQ(settings.wineCommand() + u' ' + settings.downloadFolder(true),
-              u"/opt/wine/bin/wine /data/t"_s);
-    EXPECT_EQ(settings.downloadFolder(false), u"/opt/w3/Maps/NaloBox"_s);
+    EXPECT_EQ(settings.wineCommand() + settings.downloadFolder(true) +
+                  settings.downloadFolder(false),
+              u"/opt/wine/bin/wine/data/t/w3/Maps/NaloBox"_s);
+    ASSERT_TRUE(QFile::remove(config.userFile()) && QDir().mkpath(config.userFile()));
+    EXPECT_FALSE(settings.setToolsFolder(u"/t"_s)) << "the settings file is a folder";
 }
 
 TEST_F(SettingsStoreTest, TextsRoundTripUnlessEmptyOrOf260BytesAndMore)
@@ -110,25 +114,10 @@ TEST_F(SettingsStoreTest, ValuesThatAreNoTextAndGarbageFilesReadAsNotSetUntilThe
     }
 }
 
-TEST_F(SettingsStoreTest, MachineWideValuesAreDefaultsTheUserFileOverrides)
-{
-    const QByteArray machine = "Curr_Version=1.0.0\n[War3]\nClientPath=/opt/w3/War3.exe\n";
-    config.writeSystemFile(machine);
-    ASSERT_TRUE(SettingsStore::setValue(War3, u"/home/u/w3/War3.exe"_s));
-    EXPECT_EQ(SettingsStore::value(War3) + SettingsStore::value(u"Curr_Version"_s),
-              u"/home/u/w3/War3.exe1.0.0"_s);
-    EXPECT_EQ(test::readFile(config.systemFile()), machine);
-    ASSERT_TRUE(QFile::remove(config.userFile()) && QDir().mkpath(config.userFile()));
-    EXPECT_FALSE(SettingsStore::setValue(War3, u"/g/War3.exe"_s))
-        << "the settings file is a folder";
-}
-
 // Readers on threads of their own, as a download worker reads.
 TEST_F(SettingsStoreTest, ReadersOnOtherThreadsNeverSeeTornRefusedOrLostValues)
 {
-    const auto write = [](const QString& group, const QString& text) {
-        return SettingsStore::setValue(group + u"/ClientPath"_s, text).stored;
-    };
+    const auto write = test::storePath;
     // Long values in both encodings, so a half-written file would show.
     const QString values[] = {QString(120, u'甲') + u"/War3.exe"_s,
                               QString(240, u'b') + u"/War3.exe"_s};
