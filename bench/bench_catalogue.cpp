@@ -121,14 +121,11 @@ bool writeFolder(const QString& folder, int from, int files)
 // of the catalogue, with the shown records read. Returns a checksum.
 std::size_t render(MapCatalogue& catalogue, qsizetype first)
 {
-    if (!catalogue.loadCategory(category))
-        return 0;
-    std::size_t sum = static_cast<std::size_t>(catalogue.records().count());
-    for (qsizetype i = first; i < first + 3 && catalogue.records().contains(i); ++i) {
-        const MapRecord& record = catalogue.records().at(i);
+    const CataloguePage page = catalogue.page(category, first, 3);
+    std::size_t sum = static_cast<std::size_t>(page.count);
+    for (const MapRecord& record : page.records)
         sum += static_cast<std::size_t>(record.MapName.size() + record.Pic_Link.size()) +
                (record.Downloaded ? 1 : 0);
-    }
     return sum;
 }
 

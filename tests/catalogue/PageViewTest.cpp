@@ -100,7 +100,7 @@ TEST_F(PageViewTest, CategoryButtonsSwitchToPageOneAndEmptyOnesHideTheRows)
     click(FirstCategoryButton + 1);
     EXPECT_EQ(titles(), (QStringList{u"1-1"_s, u"1-0"_s, u"-"_s, u"共1页：2条记录"_s}));
     for (int id = HomeButton; id <= LastCategoryButton; ++id)
-        EXPECT_EQ(dialog->control<SkinTabButton>(id)->selected, id == FirstCategoryButton + 1)
+        EXPECT_EQ(dialog->control<SkinTabButton>(id)->isChecked(), id == FirstCategoryButton + 1)
             << id;
     click(RowLink[1]); // the explanation link of the second row
     click(HomeButton);
@@ -123,17 +123,18 @@ TEST_F(PageViewTest, EntriesOnDiskAndFinishedDownloadsShowTheMarkInsteadOfTheBut
     open(entries(0, 7));
     EXPECT_TRUE(shown(RowDownload[0]) && !shown(RowDownload[1]));
     click(NextPage);
-    const MapRecordList& records = dialog->catalogue().records();
+    PageView& page = dialog->pageView();
+    const QString link = page.shownEntry(4)->Down_Link;
     // Only the entry that was downloaded: not one of another category or whose link changed.
-    dialog->pageView().onDownloadDone(1, 4, records.at(4).Down_Link);
-    dialog->pageView().onDownloadDone(0, 4, records.at(3).Down_Link);
+    page.markDownloaded(1, 4, link);
+    page.markDownloaded(0, 4, page.shownEntry(3)->Down_Link);
     EXPECT_TRUE(shown(RowDownload[1]));
-    dialog->pageView().onDownloadDone(0, 4, records.at(4).Down_Link);
+    page.markDownloaded(0, 4, link);
     EXPECT_TRUE(shown(RowDownload[0]) && !shown(RowDownload[1]));
-    // Started on page 1, finished while page 3 shows: nothing on page 3 is marked.
+    // Started on page 2, finished while page 3 shows: nothing on page 3 is marked.
     click(NextPage);
-    dialog->pageView().onDownloadDone(0, 0, records.at(0).Down_Link);
-    EXPECT_TRUE(records.at(0).Downloaded && shown(RowDownload[0]));
+    page.markDownloaded(0, 4, link);
+    EXPECT_TRUE(shown(RowDownload[0]));
 }
 
 TEST_F(PageViewTest, AMissingCatalogueIsReportedAndTheWindowOpensEmpty)
