@@ -146,8 +146,7 @@ std::optional<CatalogueError> MapCatalogue::open()
                                               : QString::fromUtf8(sqlite3_errstr(rc));
         // Logged once, however often the failure is reported again.
         qCWarning(lcCatalogue).noquote()
-            << QStringLiteral("cannot open the catalogue %1: %2")
-                   .arg(file, detail);
+            << QStringLiteral("cannot open the catalogue %1: %2").arg(file, detail);
         openError_ = CatalogueError{CatalogueError::Failure::Open, file, detail};
         openErrorReported_ = true;
         return openError_;
@@ -202,7 +201,6 @@ CataloguePage MapCatalogue::page(int category, qsizetype first, int rows)
                 sqlite3_step(connection->version.get()) == SQLITE_ROW;
     if (read) {
         const sqlite3_int64 version = sqlite3_column_int64(connection->version.get(), 0);
-        sqlite3_reset(connection->version.get());
         if (version != connection->dataVersion) {
             // Another connection has written: what was worked out goes.
             connection->orders.clear();
@@ -212,6 +210,8 @@ CataloguePage MapCatalogue::page(int category, qsizetype first, int rows)
     } else {
         error_ = readError("query of");
     }
+    if (connection->version)
+        sqlite3_reset(connection->version.get());
     auto order = connection->orders.find(category);
     if (read && order == connection->orders.end()) {
         Order built;
@@ -238,10 +238,11 @@ CataloguePage MapCatalogue::page(int category, qsizetype first, int rows)
 bool MapCatalogue::buildOrder(int category, Order& order)
 {
     sqlite3* db = connection_->db.get();
-    // The category query with each row's id: the same rows in the same order.
+    // The category query with only what the order needs: the same rows in the
+    // same order, each row's id and link.
     const QByteArray sql =
         categoryQuery(category)
-            .replace(QStringLiteral("select *"), QStringLiteral("select rowid, *"))
+            .replace(QStringLiteral("select *"), QStringLiteral("select rowid, Down_Link"))
             .toUtf8();
     Statement statement;
     int rc = SQLITE_ERROR;
@@ -251,11 +252,6 @@ bool MapCatalogue::buildOrder(int category, Order& order)
         error_ = readError("query of");
         return false;
     }
-    if (rc == SQLITE_DONE)
-        return true;
-    std::array<int, ShownColumns.size()> columns{};
-    if (!findColumns(statement.get(), columns))
-        return false;
 
     // Each file name marks only the first entry that has it.
     NameSet names;
@@ -263,7 +259,7 @@ bool MapCatalogue::buildOrder(int category, Order& order)
     QString link;
     for (; rc == SQLITE_ROW; rc = sqlite3_step(statement.get())) {
         order.rowids.push_back(sqlite3_column_int64(statement.get(), 0));
-        const QByteArrayView bytes = bytesOf(statement.get(), columns[Down_Link]);
+        const QByteArrayView bytes = bytesOf(statement.get(), 1);
         link.resize(bytes.size());
         const QChar* end = decoder.appendToBuffer(link.data(), bytes);
         const QStringView name =
@@ -298,7 +294,7 @@ bool MapCatalogue::findColumns(sqlite3_stmt* statement, std::array<int, 5>& colu
 bool MapCatalogue::readRecords(const Order& order, int rows, CataloguePage& page)
 {
     const qsizetype count = static_cast<qsizetype>(order.rowids.size());
-    if (page.first < 0 || page.first >= count)
+    if (count == 0)
         return true;
     sqlite3* db = connection_->db.get();
     Connection& connection = *connection_;
@@ -307,13 +303,15 @@ bool MapCatalogue::readRecords(const Order& order, int rows, CataloguePage& page
             error_ = readError("query of");
             return false;
         }
-        if (!findColumns(connection.row.get(), connection.columns))
+        if (!findColumns(connection.row.get(), connection.columns)) {
+            connection.row.reset();
             return false;
+        }
         connection.sha256 = columnOf(connection.row.get(), "Down_Sha256");
     }
     sqlite3_stmt* row = connection.row.get();
     const qsizetype end = std::min(count, page.first + rows);
-    for (qsizetype at = page.first; at < end; ++at) {
+    for (qsizetype at = std::max<qsizetype>(0, page.first); at < end; ++at) {
         sqlite3_bind_int64(row, 1, order.rowids[static_cast<std::size_t>(at)]);
         const int rc = sqlite3_step(row);
         if (rc != SQLITE_ROW) {
