@@ -91,8 +91,12 @@ TEST_F(PageViewTest, CategoryButtonsSwitchToPageOneAndEmptyOnesHideTheRows)
 {
     open(entries(0, 7) + entries(1, 2) + entries(99, 1));
     click(NextPage);
+    // The catalogue replaced: the page kept is past the end of the category now.
+    test::writeCatalogue(work.filePath(u"ZarnREZ.dat"_s),
+                         entries(0, 2) + entries(1, 2) + entries(99, 1));
     click(FirstCategoryButton);
     EXPECT_EQ(dialog->pageView().currentPage(), 2) << "the same category keeps its page";
+    EXPECT_EQ(titles().join(u','), u"-,-,-,共1页：2条记录"_s);
     click(FirstCategoryButton + 1);
     EXPECT_EQ(titles(), (QStringList{u"1-1"_s, u"1-0"_s, u"-"_s, u"共1页：2条记录"_s}));
     for (int id = HomeButton; id <= LastCategoryButton; ++id)
