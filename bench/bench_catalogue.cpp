@@ -1,10 +1,14 @@
-// Page render cost of the catalogue at scale: loadCategory (the category query,
-// the records and the downloaded marks) on 10,000 entries with 10,000 files in
-// the download folder, against the least any implementation must do — the same
-// SQL stepped through sqlite3 reading the five columns, plus a plain readdir of
-// the folder — measured in the same run.
+// Page render cost of the catalogue as it grows: for each size, a catalogue of
+// that many entries in the category shown (and half as many in others) and as
+// many files in the download folder (half of them the files of entries), as
+// verdane-catalogue writes it, with its index. Prints the time of the first
+// render of a fresh catalogue (the window's start-up) and of one page turn (a
+// render of another page of the same category), each the median of its
+// repetitions, and the page turn's ratio to the smallest size.
 //
-// Usage: bench_catalogue [repetitions]
+// Usage: bench_catalogue [entries...]   (default 1000 10000 100000 1000000)
+
+#include "Statistics.h"
 
 #include "catalogue/MapCatalogue.h"
 #include "settings/LaunchTarget.h"
@@ -16,22 +20,19 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include <dirent.h>
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <thread>
 #include <vector>
 
 using namespace verdane;
 
 namespace {
 
-constexpr int entries = 10000;
-constexpr int files = 10000;
 constexpr int category = 0;
 
 using Clock = std::chrono::steady_clock;
@@ -39,17 +40,6 @@ using Clock = std::chrono::steady_clock;
 double millisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double minimum(const std::vector<double>& values)
-{
-    return *std::min_element(values.begin(), values.end());
 }
 
 bool exec(sqlite3* db, const char* sql)
@@ -63,8 +53,9 @@ bool exec(sqlite3* db, const char* sql)
 }
 
 // The catalogue as verdane-catalogue writes it: the same table and index.
-bool writeCatalogue(const QString& path)
+bool writeCatalogue(const QString& path, int entries)
 {
+    QFile::remove(path);
     sqlite3* db = nullptr;
     if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
         return false;
@@ -110,12 +101,13 @@ bool writeCatalogue(const QString& path)
     return ok;
 }
 
-// Half the files belong to entries of the category, half to nothing.
-bool writeFolder(const QString& folder)
+// Half the files belong to entries of the category, half to nothing. The
+// folder grows from the size before: only the files missing are made.
+bool writeFolder(const QString& folder, int from, int files)
 {
     if (!QDir().mkpath(folder))
         return false;
-    for (int i = 0; i < files; ++i) {
+    for (int i = from; i < files; ++i) {
         const QString name =
             i % 2 == 0 ? QStringLiteral("Map%1.w3x").arg(i) : QStringLiteral("Other%1.w3x").arg(i);
         QFile file(folder + u'/' + name);
@@ -125,42 +117,35 @@ bool writeFolder(const QString& folder)
     return true;
 }
 
-// The floor: the query stepped with the five columns read, and the folder listed.
-std::size_t bareQueryAndListing(sqlite3* db, const QByteArray& sql, const QByteArray& folder)
+// One render of the page whose first entry is at first: what the page view asks
+// of the catalogue, with the shown records read. Returns a checksum.
+std::size_t render(MapCatalogue& catalogue, qsizetype first)
 {
-    std::size_t bytes = 0;
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &statement, nullptr);
-    const int columns = sqlite3_column_count(statement);
-    std::vector<int> wanted;
-    for (const char* name : {"MapName", "MapExplain", "Pic_Link", "Down_Link", "ExplainLink"}) {
-        for (int i = 0; i < columns; ++i) {
-            if (std::strcmp(sqlite3_column_name(statement, i), name) == 0)
-                wanted.push_back(i);
-        }
-    }
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        for (const int column : wanted) {
-            const unsigned char* text = sqlite3_column_text(statement, column);
-            bytes += static_cast<std::size_t>(sqlite3_column_bytes(statement, column)) +
-                     (text != nullptr ? text[0] : 0);
-        }
-    }
-    sqlite3_finalize(statement);
-    if (DIR* dir = opendir(folder.constData())) {
-        while (const dirent* entry = readdir(dir))
-            bytes += static_cast<unsigned char>(entry->d_name[0]);
-        closedir(dir);
-    }
-    return bytes;
+    const CataloguePage page = catalogue.page(category, first, 3);
+    std::size_t sum = static_cast<std::size_t>(page.count);
+    for (const MapRecord& record : page.records)
+        sum += static_cast<std::size_t>(record.MapName.size() + record.Pic_Link.size()) +
+               (record.Downloaded ? 1 : 0);
+    return sum;
 }
+
+struct Row {
+    int entries;
+    double firstRender;
+    double pageTurn;
+};
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int repetitions = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty())
+        sizes = {1000, 10000, 100000, 1000000};
+    std::sort(sizes.begin(), sizes.end());
 
     QTemporaryDir work;
     if (!work.isValid())
@@ -172,66 +157,58 @@ int main(int argc, char** argv)
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
     const QString game = work.filePath(QStringLiteral("game"));
     const QString folder = game + QStringLiteral("/Maps/NaloBox");
-    const SettingsWrite stored =
-        ProgramSettings().setLaunchPath(launchTargets()[0], game + QStringLiteral("/War3.exe"));
-
+    if (!ProgramSettings().setLaunchPath(launchTargets()[0], game + QStringLiteral("/War3.exe"))) {
+        std::fprintf(stderr, "could not store the game path\n");
+        return 1;
+    }
     QDir::setCurrent(work.path());
-    if (!stored || !writeCatalogue(QStringLiteral("ZarnREZ.dat")) || !writeFolder(folder)) {
-        std::fprintf(stderr, "could not set up the benchmark in %s\n", qPrintable(work.path()));
-        return 1;
-    }
 
-    MapCatalogue catalogue;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2("ZarnREZ.dat", &db, SQLITE_OPEN_READONLY, nullptr);
-    const QByteArray sql = MapCatalogue::categoryQuery(category).toUtf8();
-    const QByteArray folderName = QFile::encodeName(folder);
-
-    // Warm the page cache and both code paths once.
-    if (!catalogue.loadCategory(category))
-        return 1;
-    bareQueryAndListing(db, sql, folderName);
-    qsizetype marked = 0;
-    for (const MapRecord& record : catalogue.records())
-        marked += record.Downloaded ? 1 : 0;
-
-    std::vector<double> load;
-    std::vector<double> mark;
-    std::vector<double> bare;
+    std::vector<Row> rows;
     std::size_t sink = 0;
-    // Each sample times two calls in a row: directory reads on this kind of
-    // machine alternate between a fast and a slow call, and a pair gets one of each.
-    for (int i = 0; i < repetitions; ++i) {
-        auto start = Clock::now();
-        catalogue.loadCategory(category);
-        catalogue.loadCategory(category);
-        load.push_back(millisecondsSince(start) / 2);
+    int files = 0;
+    for (const int entries : sizes) {
+        if (!writeFolder(folder, files, entries) ||
+            !writeCatalogue(QStringLiteral("ZarnREZ.dat"), entries)) {
+            std::fprintf(stderr, "could not set up %d entries in %s\n", entries,
+                         qPrintable(work.path()));
+            return 1;
+        }
+        files = entries;
+        // What changed in the last seconds may change again unseen within the
+        // same time stamp: a catalogue trusts nothing that young, so wait.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2600));
 
-        start = Clock::now();
-        catalogue.markDownloaded();
-        catalogue.markDownloaded();
-        mark.push_back(millisecondsSince(start) / 2);
-
-        start = Clock::now();
-        sink += bareQueryAndListing(db, sql, folderName);
-        sink += bareQueryAndListing(db, sql, folderName);
-        bare.push_back(millisecondsSince(start) / 2);
+        const int repetitions = entries >= 1000000 ? 5 : entries >= 100000 ? 9 : 21;
+        std::vector<double> first;
+        std::vector<double> turn;
+        const qsizetype pages = (entries + 2) / 3;
+        for (int i = 0; i < repetitions; ++i) {
+            auto start = Clock::now();
+            {
+                MapCatalogue fresh;
+                sink += render(fresh, 0);
+                first.push_back(millisecondsSince(start));
+            }
+        }
+        MapCatalogue catalogue;
+        sink += render(catalogue, 0); // warm
+        for (int i = 0; i < repetitions; ++i) {
+            // Pages across the whole category, the last one among them.
+            const qsizetype page = i == 0 ? pages - 1 : (i * 7919) % pages;
+            const auto start = Clock::now();
+            sink += render(catalogue, page * 3);
+            turn.push_back(millisecondsSince(start));
+        }
+        rows.push_back({entries, bench::median(first), bench::median(turn)});
+        std::fprintf(stderr, "%d entries done\n", entries);
     }
-    sqlite3_close(db);
 
-    const double loadMs = median(load);
-    const double bareMs = median(bare);
-    std::printf("catalogue: %lld entries, %d files, %lld marked, %d repetitions (checksum %zu)\n",
-                static_cast<long long>(catalogue.records().count()), files,
-                static_cast<long long>(marked), repetitions, sink % 1000);
-    std::printf("LoadCategory (query + records + marks): median %.2f ms (min %.2f)\n", loadMs,
-                minimum(load));
-    std::printf("  the marks alone (markDownloaded):     median %.2f ms (min %.2f)\n", median(mark),
-                minimum(mark));
-    std::printf("bare sqlite3 query + readdir:           median %.2f ms (min %.2f)\n", bareMs,
-                minimum(bare));
-    std::printf("ratio: %.2fx of medians, %.2fx of minima (goal <= 1.3x)\n", loadMs / bareMs,
-                minimum(load) / minimum(bare));
+    std::printf("entries and files | first render (ms) | page turn (ms) | page turn / %d\n",
+                rows.front().entries);
+    for (const Row& row : rows)
+        std::printf("%17d | %17.3f | %14.3f | %.2fx\n", row.entries, row.firstRender, row.pageTurn,
+                    row.pageTurn / rows.front().pageTurn);
+    std::printf("(checksum %zu)\n", sink % 1000);
     QDir::setCurrent(QDir::tempPath());
     return 0;
 }

@@ -94,6 +94,8 @@ MainWindow::MainWindow(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
     , catalogue_(std::make_unique<MapCatalogue>())
 {
+    // Before the update check, which may ask its question next.
+    PageView::openCatalogue(*catalogue_);
     setObjectName(controlName(ControlId::MainWindowTemplate));
     // The key colour of the background is drawn transparent, which a compositor
     // (every Wayland desktop) shows as the window's outline; the mask set later
@@ -144,15 +146,10 @@ void MainWindow::initialise()
     setWindowTitle(Title);
 
     control<QLineEdit>(ControlId::PageEdit)->setText(QStringLiteral("1"));
-    for (QAbstractButton* button : categoryButtons_->buttons()) {
-        static_cast<SkinTabButton*>(button)->selected = false;
-        button->update();
-    }
     webPanel(ControlId::PagePanel)->hide();
     applyControlColours();
     createPageView();
     pageView_->showFirstCategory();
-    control<SkinTabButton>(ControlId::FirstCategoryButton)->selected = true;
 }
 
 void MainWindow::createPageView()
@@ -294,10 +291,8 @@ void MainWindow::createLaunchAndCategoryButtons()
         {FirstCategoryButton + 3, pixelRect(433, 22, 496, 109), BitmapId::CasualMapsTab},
         {FirstCategoryButton + 4, pixelRect(496, 22, 559, 109), BitmapId::ToolsTab},
     };
-    // Not exclusive: a category button keeps its own selected flag, which the
-    // page view clears on the others.
+    // Exclusive: the button clicked last is the one checked.
     categoryButtons_ = new QButtonGroup(this);
-    categoryButtons_->setExclusive(false);
     for (const ButtonLayout& layout : categoryButtons)
         categoryButtons_->addButton(createSkinButton<SkinTabButton>(layout, this), layout.id);
 }
@@ -390,7 +385,7 @@ void MainWindow::onDownloadButton(int row)
                    this);
         return;
     }
-    pageView_->selectedRow = row;
+    pageView_->setSelectedRow(row);
     startDownload();
 }
 
@@ -411,14 +406,14 @@ void MainWindow::startDownload()
         openPathSettings();
         return;
     }
-    const qsizetype index = pageView_->pageBase() + pageView_->selectedRow;
-    if (!catalogue_->records().contains(index))
+    const qsizetype index = pageView_->pageBase() + pageView_->selectedRow();
+    const MapRecord* record = pageView_->shownEntry(index);
+    if (record == nullptr)
         return;
     // Busy from the button to the end of the job, so two jobs never share the dialog.
     downloadBusy_ = true;
-    const MapRecord& record = catalogue_->records().at(index);
     auto job = std::make_shared<DownloadJob>(
-        this, DownloadJob::Entry{category, index, record.Down_Link, record.Down_Sha256},
+        this, DownloadJob::Entry{category, index, record->Down_Link, record->Down_Sha256},
         closingDown_);
     DownloadJob::Screen screen;
     screen.showDialog = [this] {
@@ -445,7 +440,7 @@ void MainWindow::onDownloadEnded(const DownloadJob::Entry& entry, bool downloade
     }
     loadDown_->hide();
     if (downloaded)
-        pageView_->onDownloadDone(entry.category, entry.index, entry.downLink);
+        pageView_->markDownloaded(entry.category, entry.index, entry.downLink);
 }
 
 void MainWindow::openPathSettings()

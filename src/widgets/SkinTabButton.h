@@ -4,18 +4,15 @@
 
 namespace verdane {
 
-// A category button: stays drawn selected after a click until its owner
-// clears `selected` (and repaints it).
+// A category button: checkable, and drawn held down while checked. In an
+// exclusive group, a click checks it and unchecks the one checked before.
 class SkinTabButton : public SkinButton {
     Q_OBJECT
 public:
     explicit SkinTabButton(QWidget* parent = nullptr);
 
-    bool selected = false;
-
 protected:
     int currentFrame() const override;
-    void nextCheckState() override;
 };
 
 } // namespace verdane

@@ -1,4 +1,5 @@
-#include "support/FakePrompt.h"
+#include "catalogue/MapCatalogue.h"
+#include "support/CatalogueFile.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -25,7 +26,6 @@ QStringList runTool(const QStringList& args)
 
 TEST(CatalogueToolTest, BuildsACatalogueTheProgramReadsAndKeepsItWhenALineIsBad)
 {
-    FakePrompt prompt;
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("source.tsv"));
     const QString target = dir.filePath(QStringLiteral("ZarnREZ.dat"));
@@ -54,7 +54,29 @@ TEST(CatalogueToolTest, BuildsACatalogueTheProgramReadsAndKeepsItWhenALineIsBad)
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
               (QStringList{"ZarnREZ.dat", "source.tsv"}));
-    EXPECT_EQ(prompt.texts(), QStringList());
+}
+
+// The program pages a category in the order the tool lists it, entries of the
+// same time included, with or without the index the tool writes.
+TEST(CatalogueToolTest, TheProgramPagesACategoryInTheOrderTheToolListsIt)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("ZarnREZ.dat"));
+    QList<CatalogueRow> rows;
+    for (int i = 0; i < 40; ++i)
+        rows.append({i % 3 == 0 ? 2 : 0, QString::number(i % 5), QString::number(i)});
+    for (const bool indexed : {false, true}) {
+        ASSERT_TRUE(writeCatalogue(file, rows, indexed));
+        QStringList listed;
+        for (const QString& line : runTool({"list", file, "0"}).at(1).split(u'\n').mid(1, 26))
+            listed << line.section(u'\t', 2, 2);
+        MapCatalogue catalogue(file);
+        QStringList paged;
+        for (qsizetype first = 0; first < 30; first += 3)
+            for (const MapRecord& record : catalogue.page(0, first, 3).records)
+                paged << record.MapName;
+        EXPECT_EQ(paged, listed) << indexed;
+    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "catalogue/CatalogueDatabase.h"
+#include "catalogue/MapCatalogue.h"
 #include "download/DownloadJob.h"
 #include "download/HttpDownload.h"
 #include "log/LogFile.h"
@@ -70,7 +70,7 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
              DownloadJob(nullptr, {0, 0, server.url(u"/files/.a.w3x"_s), {}}, cancel).run({});
          },
          u"refused: unusable file name \".a.w3x\""_s},
-        {[] { CatalogueDatabase broken(u"broken.dat"_s); },
+        {[] { MapCatalogue(u"broken.dat"_s).open(); },
          u"cannot open the catalogue %1: file is not a database"_s.arg(
              work.filePath(u"broken.dat"_s))},
         {[&] { httpGetText(server.host() + u"/fault/status/503/v.txt"_s, 80); },

@@ -45,7 +45,7 @@ protected:
 TEST_F(MainWindowTest, StartsWithTheFirstMapCategoryAndTheLinksGoToTheBrowser)
 {
     for (int id = HomeButton; id <= LastCategoryButton; ++id)
-        EXPECT_EQ(dialog->control<SkinTabButton>(id)->selected, id == FirstCategoryButton) << id;
+        EXPECT_EQ(dialog->control<SkinTabButton>(id)->isChecked(), id == FirstCategoryButton) << id;
     EXPECT_FALSE(dialog->webPanel(PagePanel)->isVisible());
     EXPECT_EQ(dialog->webPanel(PagePanel)->url(), gameSectionAddress());
     for (int id : RowPicture)

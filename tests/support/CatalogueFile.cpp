@@ -6,12 +6,14 @@
 
 namespace verdane::test {
 
-bool writeCatalogue(const QString& path, const QList<CatalogueRow>& rows)
+bool writeCatalogue(const QString& path, const QList<CatalogueRow>& rows, bool indexed)
 {
     QFile::remove(path);
     QByteArray sql =
         "begin; create table ZarnMapDB (Maptype integer, UpdateTime text, MapName text, "
         "MapExplain text, Pic_Link text, Down_Link text, ExplainLink text);";
+    if (indexed)
+        sql += "create index ZarnMapDB_Category on ZarnMapDB (Maptype, UpdateTime);";
     for (const CatalogueRow& r : rows) {
         char* insert =
             sqlite3_mprintf("insert into ZarnMapDB values (%d, %Q, %Q, %Q, %Q, %Q, %Q);", r.Maptype,

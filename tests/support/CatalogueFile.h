@@ -15,7 +15,8 @@ struct CatalogueRow {
     QString ExplainLink = {};
 };
 
-// Writes a catalogue database with table ZarnMapDB holding the rows.
-bool writeCatalogue(const QString& path, const QList<CatalogueRow>& rows);
+// Writes a catalogue database with table ZarnMapDB holding the rows; indexed,
+// with the index verdane-catalogue gives it.
+bool writeCatalogue(const QString& path, const QList<CatalogueRow>& rows, bool indexed = false);
 
 } // namespace verdane::test

@@ -3,10 +3,9 @@
 
 #include "CatalogueSource.h"
 #include "CatalogueWriter.h"
-#include "ConsolePrompt.h"
+#include "CategoryListing.h"
 #include "DownloadDigests.h"
 
-#include "catalogue/CatalogueDatabase.h"
 #include "catalogue/MapCatalogue.h"
 #include "common/ContentServer.h"
 
@@ -113,30 +112,7 @@ int list(const QStringList& args)
         return 1;
     }
 
-    ConsolePrompt prompt;
-    installPrompt(&prompt);
-    int status = 0;
-    {
-        CatalogueDatabase conn(args.at(0));
-        const std::shared_ptr<RecordSet> rows =
-            conn.executeSql(MapCatalogue::categoryQuery(category));
-        const QStringList columns = CatalogueSource::columns();
-        if (rows) {
-            print(stdout, columns.join(u'\t'));
-            for (rows->MoveFirst(); !rows->IsEof(); rows->MoveNext()) {
-                QStringList fields;
-                for (const QString& column : columns)
-                    fields.append(rows->getCollect(column));
-                if (rows->hasFailed())
-                    break;
-                print(stdout, fields.join(u'\t'));
-            }
-        }
-        if (prompt.anyShown())
-            status = 1;
-    }
-    installPrompt(nullptr);
-    return status;
+    return listCategory(args.at(0), MapCatalogue::categoryQuery(category));
 }
 
 } // namespace

@@ -6,9 +6,9 @@
 #include "common/Shell.h"
 #include "widgets/Bitmaps.h"
 #include "widgets/ClickLabel.h"
-#include "widgets/SkinTabButton.h"
 #include "widgets/WebPanel.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,7 +33,7 @@ constexpr int LinkWidth = 30;
 
 int categoryOfButton(int buttonId)
 {
-    return buttonId == ControlId::HomeButton ? PageView::HomeCategory
+    return buttonId == ControlId::HomeButton ? MapCatalogue::HomeCategory
                                              : buttonId - ControlId::FirstCategoryButton;
 }
 
@@ -43,20 +43,27 @@ PageView::PageView(Controls controls, MapCatalogue& catalogue, QObject* parent)
     : QObject(parent)
     , controls_(std::move(controls))
     , catalogue_(catalogue)
+    , category_(MapCatalogue::HomeCategory)
 {
     connectControls();
 }
 
 void PageView::connectControls()
 {
-    connect(controls_.categories, &QButtonGroup::idClicked, this, &PageView::onCategoryClicked);
-    connect(controls_.previous, &ClickLabel::clicked, this, &PageView::onPreviousPage);
-    connect(controls_.next, &ClickLabel::clicked, this, &PageView::onNextPage);
-    connect(controls_.pageEdit, &QLineEdit::textChanged, this, &PageView::renderPage);
+    connect(controls_.categories, &QButtonGroup::idClicked, this, &PageView::selectCategory);
+    connect(controls_.previous, &ClickLabel::clicked, this, &PageView::showPreviousPage);
+    connect(controls_.next, &ClickLabel::clicked, this, &PageView::showNextPage);
+    connect(controls_.pageEdit, &QLineEdit::textChanged, this, &PageView::showPage);
     for (int row = 0; row < RowsPerPage; ++row) {
         connect(controls_.rows[row].link, &ClickLabel::clicked, this,
                 [this, row] { openExplainLink(row); });
     }
+}
+
+void PageView::openCatalogue(MapCatalogue& catalogue)
+{
+    if (const std::optional<CatalogueError> error = catalogue.open())
+        showNotice(error->text());
 }
 
 void PageView::showFirstCategory()
@@ -64,31 +71,35 @@ void PageView::showFirstCategory()
     setPageEdit(1);
     category_ = 0;
     currentPage_ = 1;
-    renderPage();
+    showPage();
+    controls_.categories->button(ControlId::FirstCategoryButton)->setChecked(true);
 }
 
-void PageView::renderPage()
+void PageView::showPage()
 {
     controls_.resetBackBuffer();
-    if (!catalogue_.loadCategory(category_)) {
+    page_ = catalogue_.page(category_, pageBase(), RowsPerPage);
+    if (page_.error)
+        showNotice(page_.error->text());
+    if (page_.count == 0) {
         hideRows();
         invalidatePage();
         return;
     }
-    const qsizetype count = catalogue_.records().count();
+    const qsizetype count = page_.count;
     rowsOnLastPage_ = static_cast<int>(count % RowsPerPage);
     pageCount_ = static_cast<int>(count / RowsPerPage) + (rowsOnLastPage_ != 0 ? 1 : 0);
     QLabel* summary = controls_.summary;
     summary->setText(QString::asprintf("共%d页：%d条记录", pageCount_, static_cast<int>(count)));
     summary->show();
 
-    int rowsShown = RowsPerPage;
+    // A page past the end (the category has shrunk since the page was chosen) shows no rows.
+    int rowsShown = currentPage_ <= pageCount_ ? RowsPerPage : 0;
     if (currentPage_ == pageCount_ && rowsOnLastPage_ != 0)
         rowsShown = rowsOnLastPage_;
     for (int row = 0; row < RowsPerPage; ++row) {
-        const qsizetype index = pageBase() + row;
-        if (row < rowsShown && catalogue_.records().contains(index))
-            showRow(row, index);
+        if (row < rowsShown)
+            showRow(row, page_.records.value(row));
         else
             hideRow(row);
     }
@@ -104,11 +115,10 @@ void PageView::hideRows()
         hideRow(row);
 }
 
-void PageView::showRow(int row, qsizetype index)
+void PageView::showRow(int row, const MapRecord& record)
 {
     const Controls::Row& controls = controls_.rows[row];
     const int textY = RowPlaces[row].textY;
-    const MapRecord& record = catalogue_.records().at(index);
     controls.title->setText(record.MapName);
     // Widths follow the explanation's length in code page 936 bytes. A text too
     // long for the row is cut with "…" where its "日志" link still ends before
@@ -168,16 +178,9 @@ void PageView::invalidatePage()
     controls_.window->update(QRect(QPoint(220, 120), QPoint(589, 369)));
 }
 
-void PageView::onCategoryClicked(int buttonId)
+void PageView::selectCategory(int buttonId)
 {
-    // The buttons keep their own selected flag: the others are cleared here.
-    for (QAbstractButton* button : controls_.categories->buttons()) {
-        if (controls_.categories->id(button) == buttonId)
-            continue;
-        auto* other = static_cast<SkinTabButton*>(button);
-        other->selected = false;
-        other->update();
-    }
+    // The group is exclusive: the clicked button is the only one checked now.
     controls_.pagePanel->setVisible(buttonId == ControlId::HomeButton);
     const int category = categoryOfButton(buttonId);
     if (category != category_) {
@@ -187,10 +190,10 @@ void PageView::onCategoryClicked(int buttonId)
         const QSignalBlocker blocker(controls_.pageEdit);
         setPageEdit(1);
     }
-    renderPage();
+    showPage();
 }
 
-void PageView::onPreviousPage()
+void PageView::showPreviousPage()
 {
     if (controls_.summary->isHidden())
         return;
@@ -202,7 +205,7 @@ void PageView::onPreviousPage()
     }
 }
 
-void PageView::onNextPage()
+void PageView::showNextPage()
 {
     if (controls_.summary->isHidden())
         return;
@@ -216,27 +219,25 @@ void PageView::onNextPage()
 
 void PageView::openExplainLink(int row)
 {
-    if (category_ == HomeCategory || controls_.rows[0].title->text().isEmpty())
+    if (category_ == MapCatalogue::HomeCategory || controls_.rows[0].title->text().isEmpty())
         return;
-    const qsizetype index = pageBase() + row;
-    if (!catalogue_.records().contains(index))
-        return;
-    shell().openWebPage(catalogue_.records().at(index).ExplainLink);
+    if (const MapRecord* record = page_.recordAt(pageBase() + row))
+        shell().openWebPage(record->ExplainLink);
 }
 
-void PageView::onDownloadDone(int category, qsizetype index, const QString& downLink)
+void PageView::markDownloaded(int category, qsizetype index, const QString& downLink)
 {
     controls_.resetBackBuffer();
-    MapRecordList& records = catalogue_.records();
     // The user may have paged or switched category since the download started:
     // only the entry that was downloaded is marked.
-    if (category == category_ && records.contains(index) && records.at(index).Down_Link == downLink)
-        records[index].Downloaded = true;
+    const MapRecord* done = category == category_ ? page_.recordAt(index) : nullptr;
+    if (done != nullptr && done->Down_Link == downLink)
+        page_.records[index - page_.first].Downloaded = true;
     for (int row = 0; row < RowsPerPage; ++row) {
-        const qsizetype shown = pageBase() + row;
-        if (controls_.rows[row].title->isHidden() || !records.contains(shown))
+        const MapRecord* shown = page_.recordAt(pageBase() + row);
+        if (controls_.rows[row].title->isHidden() || shown == nullptr)
             continue;
-        if (records.at(shown).Downloaded) {
+        if (shown->Downloaded) {
             controls_.rows[row].download->hide();
             drawMark(row);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/CataloguePage.h"
 #include "common/ControlIds.h"
 
 #include <QObject>
@@ -16,7 +17,6 @@ class QWidget;
 
 namespace verdane {
 
-class SkinTabButton;
 class WebPanel;
 class ClickLabel;
 class MapCatalogue;
@@ -27,7 +27,6 @@ class PageView : public QObject {
     Q_OBJECT
 public:
     static constexpr int RowsPerPage = ControlId::RowsPerPage;
-    static constexpr int HomeCategory = 99;
 
     // What the page draws on, all owned by its window.
     struct Controls {
@@ -55,29 +54,36 @@ public:
 
     PageView(Controls controls, MapCatalogue& catalogue, QObject* parent);
 
-    // The state of a freshly opened window: category 0, page 1.
-    void showFirstCategory();
+    // Opens the catalogue the page shows and reports a failure in the error box.
+    static void openCatalogue(MapCatalogue& catalogue);
 
-    void renderPage();
-    void onCategoryClicked(int buttonId);
-    void onPreviousPage();
-    void onNextPage();
-    void openExplainLink(int row);
+    // The state of a freshly opened window: category 0, page 1, its button selected.
+    void showFirstCategory();
     // A download has finished: marks the entry (identified by the category and
     // list position it had when the download started, and its link) and draws
     // the marks of the page shown.
-    void onDownloadDone(int category, qsizetype index, const QString& downLink);
+    void markDownloaded(int category, qsizetype index, const QString& downLink);
 
     int category() const { return category_; }
     int currentPage() const { return currentPage_; }
     // The list position of the page's first row.
     qsizetype pageBase() const { return static_cast<qsizetype>(currentPage_ - 1) * RowsPerPage; }
-    int selectedRow = 0;
+    // The row whose download button was pressed last.
+    int selectedRow() const { return selectedRow_; }
+    void setSelectedRow(int row) { selectedRow_ = row; }
+    // The entry at a list position of the category when the page shows it, else nullptr.
+    const MapRecord* shownEntry(qsizetype index) const { return page_.recordAt(index); }
 
 private:
     void connectControls();
+    // Reads the page from the catalogue and shows it.
+    void showPage();
+    void selectCategory(int buttonId);
+    void showPreviousPage();
+    void showNextPage();
+    void openExplainLink(int row);
     void hideRows();
-    void showRow(int row, qsizetype index);
+    void showRow(int row, const MapRecord& record);
     void hideRow(int row);
     void drawMark(int row);
     void setPageEdit(int page);
@@ -85,10 +91,14 @@ private:
 
     Controls controls_;
     MapCatalogue& catalogue_;
-    int category_ = HomeCategory;
+    // The home category until the first page shows.
+    int category_;
     int pageCount_ = 0;
     int rowsOnLastPage_ = 0;
     int currentPage_ = 1;
+    int selectedRow_ = 0;
+    // What the page shows.
+    CataloguePage page_;
 };
 
 } // namespace verdane
