@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/CatalogueLocation.h"
 #include "catalogue/RecordSet.h"
 
 #include <QString>
@@ -15,8 +16,8 @@ namespace verdane {
 // SQLite's own text) and then swallowed: callers only ever see a result set or none.
 class CatalogueDatabase {
 public:
-    // The catalogue beside the current directory, as the program opens it.
-    static QString defaultFile() { return QStringLiteral(".//ZarnREZ.dat"); }
+    // The catalogue the program opens (the working folder's, or its update).
+    static QString defaultFile() { return CatalogueLocation::catalogueFile(); }
 
     explicit CatalogueDatabase(const QString& file = defaultFile());
     ~CatalogueDatabase();
