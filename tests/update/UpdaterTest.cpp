@@ -212,6 +212,7 @@ TEST_F(UpdaterTest, AKilledUpdaterLeavesTheOldCatalogueAndTheNextRunGoesOn)
     qputenv("VERDANE_CONTENT_SERVER", host);
     QProcess updater;
     updater.start(binaryDir() + "/verdane-update");
+    ASSERT_TRUE(updater.waitForStarted());
     const QString incoming = Location::userFolder() + "/incoming";
     // Killed once a share of the catalogue has arrived.
     while (updater.state() == QProcess::Running &&
