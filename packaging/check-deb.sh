@@ -82,7 +82,9 @@ awk '{print $6}' "$scratch/contents" | sed 's|^\./|/|; s|/$||' | sed '/^$/d' >"$
 required=(
     /usr/games/verdane
     /usr/games/verdane-catalogue
+    /usr/games/verdane-update
     /usr/share/man/man6/verdane.6.gz
+    /usr/share/man/man6/verdane-update.6.gz
     /usr/share/man/man1/verdane-catalogue.1.gz
     /usr/share/doc/verdane/copyright
     /usr/share/doc/verdane/changelog.gz
@@ -111,7 +113,7 @@ others="$(awk '$2 != "root/root" {print $6}' "$scratch/contents")"
 # --- What the files say ---------------------------------------------------------
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
-for program in verdane verdane-catalogue; do
+for program in verdane verdane-catalogue verdane-update; do
     [ -x "$root/usr/games/$program" ] || fail "/usr/games/$program is not executable"
     file -b "$root/usr/games/$program" | grep -q 'not stripped' && fail "/usr/games/$program is not stripped"
 done

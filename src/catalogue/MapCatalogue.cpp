@@ -1,5 +1,6 @@
 #include "catalogue/MapCatalogue.h"
 
+#include "catalogue/CatalogueLocation.h"
 #include "common/LastLinkPiece.h"
 #include "log/LogCategories.h"
 #include "settings/ProgramSettings.h"
@@ -91,8 +92,8 @@ struct MapCatalogue::Connection {
 
 QString MapCatalogue::catalogueFile()
 {
-    // The catalogue beside the current directory, as the program opens it.
-    return QStringLiteral(".//ZarnREZ.dat");
+    // The working folder's catalogue, or the update installed in its place.
+    return CatalogueLocation::catalogueFile();
 }
 
 QString MapCatalogue::categoryQuery(int category)

@@ -52,6 +52,7 @@ struct Transfer {
     DownloadFailure failure = DownloadFailure::None;
     int fileError = 0; // errno of the failed file operation
     qint64 expected = 0;
+    qint64 maxBytes = 0;
     qint64 received = 0;
     qint64 writtenBack = 0;
     int lastPercent = -1;
@@ -150,6 +151,10 @@ bool startBody(Transfer& transfer)
     if (curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
         length > 0)
         transfer.expected = static_cast<qint64>(length);
+    if (transfer.maxBytes > 0 && transfer.expected > transfer.maxBytes) {
+        transfer.failure = DownloadFailure::TooLarge;
+        return false;
+    }
     ResumeRecord record{transfer.address,
                         {},
                         answerValidator(transfer.curl),
@@ -174,6 +179,10 @@ size_t storeBlock(char* data, size_t size, size_t count, void* user)
     if (!transfer->bodyStarted && !startBody(*transfer))
         return 0;
     const auto bytes = static_cast<qint64>(size * count);
+    if (transfer->maxBytes > 0 && transfer->received + bytes > transfer->maxBytes) {
+        transfer->failure = DownloadFailure::TooLarge;
+        return 0;
+    }
     if (!transfer->file->write(data, bytes)) {
         transfer->fileError = errno;
         transfer->failure = DownloadFailure::Write;
@@ -246,6 +255,8 @@ QString transferCause(const Transfer& transfer, CURLcode code, const char* curlE
         return fileErrorText("cannot write the file", transfer.fileError);
     case DownloadFailure::Checksum:
         return QStringLiteral("the SHA-256 of the body is not the catalogue's");
+    case DownloadFailure::TooLarge:
+        return QStringLiteral("the body is longer than %1 bytes").arg(transfer.maxBytes);
     case DownloadFailure::Read:
         return QStringLiteral("the body broke off after %1 of %2 bytes: %3")
             .arg(transfer.received)
@@ -379,6 +390,7 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
         transfer.progress = &progress_;
         transfer.stallLimit = std::chrono::seconds(limits_.stallSeconds);
         transfer.cancel = limits_.cancel;
+        transfer.maxBytes = limits_.maxBytes;
         transfer.hashing = !sha256.isEmpty();
         curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
         curl_easy_setopt(handle, CURLOPT_RANGE, offset > 0 ? range.constData() : nullptr);
@@ -426,7 +438,8 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
     cause_ = transferCause(transfer, code, curlError, httpStatus, limits_.stallSeconds);
     // What broke off stays for the next try; a body that cannot be stored or
     // is not the one asked for does not.
-    if (failure_ == DownloadFailure::Write || failure_ == DownloadFailure::Checksum)
+    if (failure_ == DownloadFailure::Write || failure_ == DownloadFailure::Checksum ||
+        failure_ == DownloadFailure::TooLarge)
         file.discard();
     else
         file.keep();

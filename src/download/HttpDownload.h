@@ -20,6 +20,7 @@ enum class DownloadFailure {
     Read,       // the body broke off: cut short, stalled or a receive error
     Write,      // the local file could not be written completely (full disk...)
     Checksum,   // the body's SHA-256 is not the one asked for
+    TooLarge,   // the body is longer than DownloadLimits::maxBytes
 };
 
 struct DownloadLimits {
@@ -29,6 +30,9 @@ struct DownloadLimits {
     int maxRedirects = 5;
     // When set (from any thread) the transfer is abandoned within about a second.
     const std::atomic<bool>* cancel = nullptr;
+    // When above 0, a body (or a Content-Length) longer than this ends the
+    // transfer as soon as it shows, and nothing of it is kept.
+    qint64 maxBytes = 0;
 };
 
 // Fetches one file over HTTP or HTTPS into one local path. The body goes to a

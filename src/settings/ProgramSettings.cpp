@@ -3,6 +3,8 @@
 #include "settings/LaunchTarget.h"
 #include "settings/SettingValue.h"
 
+#include <QSettings>
+
 #include <array>
 
 namespace verdane {
@@ -90,6 +92,41 @@ SettingsWrite ProgramSettings::requestUpdate()
 SettingsWrite ProgramSettings::setUpdateType(const QString& type)
 {
     return remember(SettingValue<QString>(QStringLiteral("UpdateType")).set(type));
+}
+
+bool ProgramSettings::updateRequested() const
+{
+    return SettingValue<bool>(QStringLiteral("Update")).get();
+}
+
+QString ProgramSettings::updateType() const
+{
+    return SettingValue<QString>(QStringLiteral("UpdateType")).get();
+}
+
+SettingsWrite ProgramSettings::finishUpdate(const QString& version)
+{
+    const SettingsWrite stored =
+        remember(SettingValue<QString>(QStringLiteral("Curr_Version")).set(version));
+    if (!stored)
+        return stored;
+    SettingsWrite cleared = SettingValue<QString>(QStringLiteral("Update")).set(QString());
+    if (cleared.keptFile.isEmpty())
+        cleared.keptFile = stored.keptFile;
+    return remember(cleared);
+}
+
+void ProgramSettings::forgetUserVersion(const QString& version)
+{
+    // The user's own file alone: the machine-wide value must stay.
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("NaloSoft"),
+                       QStringLiteral("Verdane"));
+    settings.setFallbacksEnabled(false);
+    const QString key = QStringLiteral("Curr_Version");
+    if (settings.status() == QSettings::NoError && settings.value(key).toString() == version) {
+        settings.remove(key);
+        settings.sync();
+    }
 }
 
 QString ProgramSettings::wineCommand() const

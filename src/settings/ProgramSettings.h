@@ -39,6 +39,14 @@ public:
     // The two values the updater reads: that an update is wanted, and which.
     SettingsWrite requestUpdate();
     SettingsWrite setUpdateType(const QString& updateType);
+    bool updateRequested() const;
+    QString updateType() const;
+    // The updater's last step: the user's version becomes the installed
+    // update's and the request is cleared.
+    SettingsWrite finishUpdate(const QString& version);
+    // A retired update's version goes from the user's file (when it is still
+    // the one there), so that the machine-wide version counts again.
+    static void forgetUserVersion(const QString& version);
 
     // The Wine command that overrides the automatic choice; empty: automatic.
     QString wineCommand() const;

@@ -7,6 +7,7 @@
 #include "log/LogCategories.h"
 #include "settings/ProgramSettings.h"
 #include "update/HttpGetText.h"
+#include "update/UpdaterProgram.h"
 #include "update/VersionDecision.h"
 
 #include <QFileInfo>
@@ -40,7 +41,7 @@ int UpdateCheck::checkForUpdate(QObject* mainWindow, std::chrono::milliseconds f
 
     // Without the updater, writing the request and closing would leave the
     // user with no program at all: say so and keep running.
-    const QString updater = programFolder() + QStringLiteral("NaloUpdate.exe");
+    const QString updater = updaterProgram();
     if (!QFileInfo(updater).isFile()) {
         qCWarning(lcUpdate).noquote() << QStringLiteral("the updater %1 is missing").arg(updater);
         showNotice(QStringLiteral("找不到升级程序 NaloUpdate.exe！"), mainWindow);

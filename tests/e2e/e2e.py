@@ -5,6 +5,7 @@ user or the system can see. Usage: e2e.py <scenario>; exit status 0 is a pass.""
 
 import hashlib
 import os
+import shutil
 import socket
 import sqlite3
 import subprocess
@@ -372,10 +373,44 @@ def wayland_window(world):
             process.wait()
 
 
+def update_cycle(world):
+    """Offer, OK, verdane-update's window, and the program back with one more entry and no
+    offer. The update comes from a second server that sends its files slowly."""
+    shutil.copy(world.path("run/ZarnREZ.dat"), world.path("new.dat"))
+    database = sqlite3.connect(world.path("new.dat"))
+    database.execute("insert into ZarnMapDB values (0, '2026-02-01', '新图', '', ?, '', '')",
+                     ("http://127.0.0.1:%d/pic/p8.svg" % world.port,))
+    database.execute("create table filler (x)")
+    database.execute("insert into filler values (randomblob(200000))")
+    database.commit()
+    database.close()
+    shutil.copy(world.path("www/pic/p0.svg"), world.path("www/pic/p8.svg"))
+    run(os.path.join(BINARY_DIR, "verdane-catalogue"), "publish", "--catalogue",
+        world.path("new.dat"), "--version", "1.0.1", "--out", world.path("www"))
+    slow = subprocess.Popen([sys.executable, os.path.join(SOURCE_DIR, "tools/content_server.py"),
+                             "--root", world.path("www"), "--port", "0", "--rate", "100000"],
+                            stdout=subprocess.PIPE, text=True)
+    try:
+        with Desktop(world, int(slow.stdout.readline().split()[1])) as desktop:
+            desktop.start(wait=False)
+            desktop.answer_box()  # "已经有新的版本了，现在需要更新？"
+            updater = desktop.window("Verdane 升级")
+            desktop.gone(updater, "Verdane 升级")
+            window = desktop.window(TITLE)
+            wait_for("the new entry", lambda: "p8.svg" in world.pictures())
+            assert not desktop.windows(BOX), "offered again"
+            assert "Curr_Version=1.0.1" in world.read("config/NaloSoft/Verdane.conf")
+            desktop.key(window, "Escape")
+            desktop.gone(window, TITLE)
+    finally:
+        slow.kill()
+        slow.wait()
+
+
 SCENARIOS = {f.__name__: f for f in (
     start_and_esc, esc_after_clicks, return_minimises, paging_and_category, download_end_to_end,
     busy_during_download, launcher_first_use, path_settings_by_keyboard, search_finds_program,
-    update_offered_first, mute_update_server, wayland_window)}
+    update_offered_first, mute_update_server, wayland_window, update_cycle)}
 
 
 def main():

@@ -27,6 +27,8 @@ desktop_value() { sed -n "s/^$2=//p" "$1" | head -n 1; }
 check_layout() { # PREFIX_DIR SYSCONF_DIR PATH_EXPECTED_IN_THE_ENTRY
     local root="$1" etc="$2" data="$3" entry="$1/share/applications/verdane.desktop"
     [ -x "$root/games/verdane" ] || fail "$root/games/verdane missing or not executable"
+    [ -x "$root/games/verdane-update" ] || fail "$root/games/verdane-update missing or not executable"
+    [ -f "$root/share/man/man6/verdane-update.6.gz" ] || fail "no manual page of verdane-update"
     for size in 16 32 48 64 128 256; do
         file -b "$root/share/icons/hicolor/${size}x${size}/apps/verdane.png" | grep -q "PNG image data, $size x $size," ||
             fail "no $size x $size icon"

@@ -5,12 +5,14 @@
 #include "CatalogueWriter.h"
 #include "CategoryListing.h"
 #include "DownloadDigests.h"
+#include "Publisher.h"
 
 #include "catalogue/MapCatalogue.h"
 #include "common/ContentServer.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QMap>
 #include <QStringList>
 
 #include <cstdio>
@@ -33,6 +35,8 @@ int usage()
               "usage: verdane-catalogue build SOURCE.tsv OUT.dat [--server HOST[:PORT]] [--files "
               "DIR]\n"
               "       verdane-catalogue list CATALOGUE.dat CATEGORY\n"
+              "       verdane-catalogue publish --catalogue NEW.dat --version V [--type T] --out "
+              "DIR\n"
               "\n"
               "build  writes the catalogue from its text source (UTF-8, tab-separated, a\n"
               "       header line naming Maptype, UpdateTime, MapName, MapExplain, Pic_Link,\n"
@@ -42,7 +46,9 @@ int usage()
               "       whose Down_Link points at HOST is the SHA-256 of the file under DIR\n"
               "       at the link's path (the folder the content server serves).\n"
               "list   prints the entries of one category in the order the program shows\n"
-              "       them, in the source's format."));
+              "       them, in the source's format.\n"
+              "publish lays out DIR (the content server's root) so that it offers version V\n"
+              "       of type T (default full) to verdane-update; see verdane-catalogue(1)."));
     return 2;
 }
 
@@ -115,6 +121,28 @@ int list(const QStringList& args)
     return listCategory(args.at(0), MapCatalogue::categoryQuery(category));
 }
 
+int publish(const QStringList& args)
+{
+    QMap<QString, QString> options{{QStringLiteral("--type"), QStringLiteral("full")}};
+    for (qsizetype i = 0; i + 1 < args.size(); i += 2)
+        options.insert(args.at(i), args.at(i + 1));
+    const QStringList names{"--catalogue", "--version", "--type", "--out"};
+    if (args.size() % 2 != 0 || options.size() != 4 ||
+        !std::all_of(names.cbegin(), names.cend(),
+                     [&](const QString& n) { return options.contains(n); }))
+        return usage();
+    Publisher publisher(options.value("--catalogue"), options.value("--version"),
+                        options.value("--type"), options.value("--out"));
+    if (!publisher.publish()) {
+        print(stderr,
+              QStringLiteral("verdane-catalogue: %1; nothing published").arg(publisher.error()));
+        return 1;
+    }
+    print(stderr, QStringLiteral("verdane-catalogue: %1 offers version %2")
+                      .arg(options.value("--out"), options.value("--version")));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -127,5 +155,7 @@ int main(int argc, char** argv)
         return build(args.mid(1));
     if (args.first() == QLatin1String("list"))
         return list(args.mid(1));
+    if (args.first() == QLatin1String("publish"))
+        return publish(args.mid(1));
     return usage();
 }
