@@ -1,6 +1,8 @@
 #include "mainwindow/MainWindow.h"
 #include "common/ContentServer.h"
 #include "common/ControlIds.h"
+#include "common/ProgramFolder.h"
+#include "support/ContentServerProcess.h"
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
 #include "support/Files.h"
@@ -11,8 +13,11 @@
 #include "widgets/WebPanel.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWebEngineView>
@@ -31,7 +36,7 @@ protected:
         // No server listens here: start-up must not depend on one.
         qputenv("VERDANE_CONTENT_SERVER", "127.0.0.1:9");
         dialog = std::make_unique<MainWindow>();
-        dialog->initialise();
+        dialog->start();
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
@@ -86,6 +91,21 @@ TEST_F(MainWindowTest, EnterMinimisesAndTheTrayRestores)
     EXPECT_FALSE(dialog->windowState() & Qt::WindowMinimized);
 }
 
+// A right click opens the window menu on the bare background only, not over a control.
+TEST_F(MainWindowTest, TheWindowMenuOpensOnTheBareBackgroundOnly)
+{
+    for (QWidget* control : {dialog->control(Close), dialog->control(Version)}) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), QPoint(2, 2));
+        QApplication::sendEvent(control, &click);
+        EXPECT_FALSE(dialog->windowMenu()->isVisible()) << control->objectName().toStdString();
+    }
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(300, 395), QPoint(300, 395));
+    ASSERT_EQ(dialog->childAt(click.pos()), nullptr);
+    QApplication::sendEvent(dialog.get(), &click);
+    EXPECT_TRUE(dialog->windowMenu()->isVisible());
+    dialog->windowMenu()->hide();
+}
+
 // Each way out ends the modal loop and takes the tray icon with it.
 TEST(ExitPathTest, CloseButtonEscTrayQuitAndCloseEndTheDialogAndRemoveTheTrayIcon)
 {
@@ -100,10 +120,78 @@ TEST(ExitPathTest, CloseButtonEscTrayQuitAndCloseEndTheDialogAndRemoveTheTrayIco
     for (const auto& way : ways) {
         MainWindow dialog;
         QTimer::singleShot(0, &dialog, [&] { way(dialog); });
-        dialog.initialise();
-        EXPECT_EQ(dialog.run(), QDialog::Rejected);
+        dialog.start();
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
         EXPECT_FALSE(dialog.isVisible() || dialog.trayIcon()->isVisible());
     }
+}
+
+// The version file says 2.0; an updater lies beside the program; no catalogue.
+class UpdateOfferTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        serve("2.0|full");
+        ASSERT_TRUE(server.started());
+        qputenv("VERDANE_CONTENT_SERVER", server.host().toUtf8());
+        config.writeSystemFile("[General]\nCurr_Version=1.0.0\n");
+        test::writeFile(updater, "#!/bin/sh\n", true);
+        QDir::setCurrent(work.path());
+    }
+    void TearDown() override
+    {
+        QFile::remove(updater);
+        QDir::setCurrent(previous);
+    }
+
+    void serve(const QByteArray& version) const
+    {
+        test::writeFile(site.filePath(QStringLiteral("zarn/plexa/ZarnMapVersion.txt")), version);
+    }
+
+    const QString updater = programFolder() + QStringLiteral("NaloUpdate.exe");
+    const QString previous = QDir::currentPath();
+    QTemporaryDir site;
+    QTemporaryDir work;
+    test::ContentServerProcess server{site.path()};
+    test::TempConfig config;
+    test::FakePrompt prompt;
+    test::FakeShell shell;
+};
+
+// Accepted at start-up, the update ends the program once the window has appeared, also
+// when the catalogue's box runs events of its own (as a real box does) before it shows.
+TEST_F(UpdateOfferTest, AnUpdateAcceptedAtStartUpEndsTheProgramOnceTheWindowHasAppeared)
+{
+    prompt.onNextMessage({});
+    prompt.onNextMessage([](const QString&) { QCoreApplication::processEvents(); });
+    MainWindow window;
+    window.start();
+    EXPECT_FALSE(window.isVisible());
+    QTimer::singleShot(10000, &window,
+                       [&] { static_cast<QDialog&>(window).done(2); }); // fails rather than hangs
+    EXPECT_EQ(window.exec(), QDialog::Rejected);
+    EXPECT_GE(prompt.texts().size(), 2); // the offer, then the catalogue's boxes
+    EXPECT_EQ(prompt.texts().value(0), QStringLiteral("已经有新的版本了，现在需要更新？"));
+    EXPECT_EQ(shell.programs(), QStringList{updater});
+    EXPECT_FALSE(window.trayIcon()->isVisible());
+}
+
+// The link's check runs on a worker; a second click meanwhile starts nothing, and only
+// the link says "up to date".
+TEST_F(UpdateOfferTest, TheLinkChecksOnceAtATimeAndSaysWhenUpToDate)
+{
+    serve("1.0.0");
+    MainWindow window;
+    window.start();
+    window.show();
+    prompt.clear();
+    QTest::mouseClick(window.control(CheckUpdateLink), Qt::LeftButton);
+    QTest::mouseClick(window.control(CheckUpdateLink), Qt::LeftButton);
+    ASSERT_TRUE(test::waitUntil([&] { return !prompt.texts().isEmpty(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !window.updateCheckRunning(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("当前客户端版本是最新的，不需要更新！")});
 }
 
 } // namespace
