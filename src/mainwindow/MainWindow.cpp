@@ -116,6 +116,12 @@ MainWindow::MainWindow(QWidget* parent)
     downloadDialog_ = new DownloadDialog(this);
     createLaunchAndCategoryButtons();
     createWebPanels();
+    pageEdit_->setText(QStringLiteral("1"));
+    for (QAbstractButton* button : categoryButtons_->buttons()) {
+        static_cast<SkinTabButton*>(button)->selected = false;
+        button->update();
+    }
+    pagePanel_->hide();
     createPageView();
 }
 
@@ -131,12 +137,6 @@ void MainWindow::start()
     // Before the window first shows; an accepted update closes it once it has.
     offerUpdate(UpdateCheck::fetch(UpdateCheck::StartupFetchLimit), false);
     createTrayIcon();
-    pageEdit_->setText(QStringLiteral("1"));
-    for (QAbstractButton* button : categoryButtons_->buttons()) {
-        static_cast<SkinTabButton*>(button)->selected = false;
-        button->update();
-    }
-    pagePanel_->hide();
     pageView_->showFirstCategory();
     static_cast<SkinTabButton*>(categoryButtons_->button(ControlId::FirstCategoryButton))
         ->selected = true;
