@@ -122,14 +122,5 @@ TEST_F(SearchDialog, InterruptingTheFirstQuestion)
     }
 }
 
-// Going while the walk runs or holds at a find (whichever it has reached) ends the worker.
-TEST_F(SearchDialog, DestroyedWhileAWorkerRunsEndsItFirst)
-{
-    auto dialog = open();
-    click(*dialog, ControlId::Start);
-    dialog.reset();
-    EXPECT_TRUE(handedOver_.isEmpty());
-}
-
 } // namespace
 } // namespace verdane
