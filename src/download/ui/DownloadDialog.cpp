@@ -55,7 +55,9 @@ void DownloadDialog::showProgress(int percent)
 void DownloadDialog::showCentred()
 {
     if (parentWidget() != nullptr) {
-        const QRect owner = parentWidget()->frameGeometry();
+        // The owner's own area: a window manager's frame around a frameless
+        // window can read as 1 x 1 pixel at its corner (openbox).
+        const QRect owner = parentWidget()->geometry();
         move(owner.center() - QPoint(width() / 2, height() / 2));
     }
     show();
