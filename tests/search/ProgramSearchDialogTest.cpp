@@ -110,7 +110,9 @@ TEST_F(SearchDialog, InterruptingTheFirstQuestion)
         if (c.button)
             prompt_.onNextMessage([&](const QString&) { click(*dialog, c.button); });
         click(*dialog, Start);
-        ASSERT_TRUE(test::waitUntil([&] { return !dialog->workerActive(); }));
+        // Ended: the last report handled (the worker ends before it is), the worker gone.
+        ASSERT_TRUE(
+            test::waitUntil([&] { return !dialog->isRunning() && !dialog->workerActive(); }));
         EXPECT_EQ(prompt_.texts(), c.texts);
         EXPECT_EQ(handedOver_, c.button ? QStringList() : QStringList{path("a/games/War3.exe")});
         EXPECT_EQ(dialog->isVisible(), c.button && !c.answers.last());
