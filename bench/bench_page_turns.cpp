@@ -121,7 +121,7 @@ int main(int argc, char** argv)
         // Let the files settle (see FileStamp): the clicks are turns, not the first look.
         std::this_thread::sleep_for(std::chrono::milliseconds(2600));
         MainWindow window;
-        window.initialise();
+        window.start();
         window.show();
         QWidget* next = window.findChild<QWidget*>(controlName(ControlId::NextPage));
         QWidget* previous = window.findChild<QWidget*>(controlName(ControlId::PreviousPage));

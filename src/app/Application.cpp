@@ -72,8 +72,10 @@ void Application::runMainWindow(bool networkReady)
         });
         MainWindow dialog;
         window = &dialog;
-        if (!terminating)
-            dialog.run();
+        if (!terminating) {
+            dialog.start();
+            dialog.exec();
+        }
     }
 }
 

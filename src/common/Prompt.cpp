@@ -1,7 +1,6 @@
 #include "common/Prompt.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QThread>
 
 #include <atomic>
@@ -25,15 +24,11 @@ public:
 SilentPrompt silentPrompt;
 std::atomic<Prompt*> installed{&silentPrompt};
 
-template <typename Result, typename Call> Result onMainThread(Call call)
+Prompt& prompt()
 {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app == nullptr || QThread::currentThread() == app->thread())
-        return call(*installed.load());
-    Result result{};
-    QMetaObject::invokeMethod(
-        app, [&] { result = call(*installed.load()); }, Qt::BlockingQueuedConnection);
-    return result;
+    Q_ASSERT(QCoreApplication::instance() == nullptr ||
+             QThread::currentThread() == QCoreApplication::instance()->thread());
+    return *installed.load();
 }
 
 } // namespace
@@ -50,8 +45,7 @@ void installPrompt(Prompt* prompt)
 
 bool askUser(QObject* owner, const QString& caption, const QString& text, PromptButtons buttons)
 {
-    return onMainThread<bool>(
-        [&](Prompt& prompt) { return prompt.message(owner, caption, text, buttons); });
+    return prompt().message(owner, caption, text, buttons);
 }
 
 void showNotice(const QString& text, QObject* owner)
@@ -66,12 +60,12 @@ bool confirmNotice(const QString& text, QObject* owner)
 
 QString askOpenFile(const FileDialogRequest& request, QObject* owner)
 {
-    return onMainThread<QString>([&](Prompt& prompt) { return prompt.openFile(owner, request); });
+    return prompt().openFile(owner, request);
 }
 
 QString askSaveFile(const FileDialogRequest& request, QObject* owner)
 {
-    return onMainThread<QString>([&](Prompt& prompt) { return prompt.saveFile(owner, request); });
+    return prompt().saveFile(owner, request);
 }
 
 } // namespace verdane

@@ -19,8 +19,8 @@ struct FileDialogRequest {
     bool confirmOverwrite = false;
 };
 
-// Modal questions to the user. Implementations are only ever called on the
-// application's main thread; the free functions below take care of that.
+// Modal questions to the user, on the user-interface thread only: a worker
+// never asks, it reports and the window asks.
 class Prompt {
 public:
     virtual ~Prompt() = default;
@@ -39,8 +39,7 @@ QString noticeCaption();
 // which answers Cancel to everything and prints the question on stderr.
 void installPrompt(Prompt* prompt);
 
-// These may be called from any thread: a worker blocks until the main thread
-// has shown the box and the user has answered.
+// User-interface thread only.
 bool askUser(QObject* owner, const QString& caption, const QString& text, PromptButtons buttons);
 void showNotice(const QString& text, QObject* owner = nullptr);
 bool confirmNotice(const QString& text, QObject* owner = nullptr);

@@ -3,9 +3,7 @@
 #include <QObject>
 #include <QThread>
 
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <type_traits>
 
@@ -13,8 +11,11 @@ namespace verdane {
 
 // Runs one job at a time on a thread of its own and hands its result to a
 // context object on the context's (user-interface) thread. A result whose
-// context has gone is dropped. Made, used and destroyed on the UI thread; only
-// callOnUiThread is for the job.
+// context has gone is dropped. Made, used and destroyed on the UI thread.
+//
+// A job never waits for the UI thread: whatever needs the user happens before
+// it starts or after it reports. It may report on its way with queued calls to
+// the context, which never block.
 class Worker {
 public:
     explicit Worker(QObject* context);
@@ -40,7 +41,6 @@ public:
                                  if (result->has_value())
                                      done(std::move(**result));
                              });
-            stopping_ = false;
             thread_->start();
         }
     }
@@ -48,23 +48,14 @@ public:
     // A job has been started and its thread has not ended yet.
     bool isActive() const;
 
-    // From the job: runs call on the UI thread and waits until it has returned.
-    // Returns false, without calling, once the owner waits for the job; the
-    // job should then end.
-    bool callOnUiThread(std::function<void()> call);
-
-    // Blocks the UI thread until the job has ended, without running events. A
-    // call the job is waiting for in callOnUiThread is dropped. The job must
-    // not be waiting for the UI thread in any other way, such as a message box.
+    // Blocks the UI thread until the job has ended, without running events.
+    // Since the job never waits for this thread, that is as soon as the job
+    // ends: tell it to end first (its cancel flag, its stop request).
     void wait();
 
 private:
     QObject* context_;
-    // Receives the job's calls; dropping its posted events releases the job.
-    std::unique_ptr<QObject> relay_;
     std::unique_ptr<QThread> thread_;
-    std::mutex mutex_;
-    bool stopping_ = false;
 };
 
 } // namespace verdane

@@ -1,9 +1,6 @@
 #include "download/DownloadJob.h"
 
-#include "catalogue/MapCatalogue.h"
-#include "common/Prompt.h"
 #include "download/DownloadFileName.h"
-#include "download/HttpDownload.h"
 #include "download/Sha256.h"
 #include "log/LogCategories.h"
 
@@ -25,48 +22,41 @@ QString refusal(const QString& link)
 
 } // namespace
 
-DownloadJob::DownloadJob(QObject* owner, Entry entry, const std::atomic<bool>& cancel)
-    : owner_(owner)
-    , entry_(std::move(entry))
-    , cancel_(cancel)
+DownloadJob::DownloadJob(Entry entry, QString localPath, QByteArray sha256)
+    : entry_(std::move(entry))
+    , localPath_(std::move(localPath))
+    , sha256_(std::move(sha256))
 {
 }
 
-QString DownloadJob::localPath() const
+std::variant<DownloadJob, QString> DownloadJob::prepare(Entry entry, const QString& folder)
 {
-    const QString name = downloadFileName(entry_.downLink);
-    const QString folder = MapCatalogue::downloadFolder(entry_.category);
-    if (name.isEmpty() || folder.isEmpty())
-        return {};
-    // Only the last level is made: a missing game folder fails the download.
+    const QString name = downloadFileName(entry.downLink);
+    if (name.isEmpty() || folder.isEmpty()) {
+        qCWarning(lcDownload).noquote() << refusal(entry.downLink);
+        return QStringLiteral("下载失败!");
+    }
     QDir().mkdir(folder);
-    return folder + QLatin1Char('/') + name;
+    // A digest that cannot be read could not prove anything: no download.
+    QByteArray sha256 = Sha256::fromHex(entry.sha256.trimmed());
+    if (sha256.isEmpty() && !entry.sha256.trimmed().isEmpty())
+        return QStringLiteral("目录中这一项的 SHA-256 校验值（Down_Sha256）不是 64 位十六进制数，"
+                              "无法核对下载的文件，请更新目录后再下载。");
+    QString localPath = folder + QLatin1Char('/') + name;
+    return DownloadJob(std::move(entry), std::move(localPath), std::move(sha256));
 }
 
-bool DownloadJob::run(const Screen& screen) const
+DownloadJob::Result DownloadJob::run(const HttpDownload::Progress& progress,
+                                     const std::atomic<bool>& cancel) const
 {
-    const QString path = localPath();
-    if (path.isEmpty()) {
-        qCWarning(lcDownload).noquote() << refusal(entry_.downLink);
-        showNotice(QStringLiteral("下载失败!"), owner_);
-        return false;
-    }
-    // A digest that cannot be read could not prove anything: no download.
-    const QByteArray sha256 = Sha256::fromHex(entry_.sha256.trimmed());
-    if (sha256.isEmpty() && !entry_.sha256.trimmed().isEmpty()) {
-        showNotice(
-            QStringLiteral("目录中这一项的 SHA-256 校验值（Down_Sha256）不是 64 位十六进制数，"
-                           "无法核对下载的文件，请更新目录后再下载。"),
-            owner_);
-        return false;
-    }
-    if (!confirmNotice(path, owner_) || !screen.showDialog())
-        return false;
-    const bool downloaded = screen.downloadFile(entry_.downLink, path, sha256, &cancel_) == 0;
-    if (cancel_)
-        return false;
-    showNotice(downloaded ? QStringLiteral("下载成功!") : QStringLiteral("下载失败!"), owner_);
-    return downloaded;
+    DownloadLimits limits;
+    limits.cancel = &cancel;
+    HttpDownload download(progress, limits);
+    Result result;
+    result.downloaded = download.downloadFile(entry_.downLink, localPath_, sha256_) == 0;
+    if (!result.downloaded)
+        result.cause = download.failureMessage();
+    return result;
 }
 
 } // namespace verdane

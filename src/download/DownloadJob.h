@@ -1,18 +1,19 @@
 #pragma once
 
+#include "download/HttpDownload.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
-#include <functional>
-
-class QObject;
+#include <variant>
 
 namespace verdane {
 
-// One download of a catalogue entry, run on a worker thread: works out the
-// local path, asks the user to confirm it, shows the download dialog, fetches
-// the file and reports the result. The entry is taken when the job is made, so
-// paging meanwhile cannot change what is downloaded or marked.
+// One download of a catalogue entry. Prepared on the user-interface thread
+// (the local path, the digest), run on a worker, its result shown by the
+// window. The entry is taken when the job is made, so paging meanwhile cannot
+// change what is downloaded or marked.
 class DownloadJob {
 public:
     struct Entry {
@@ -22,32 +23,30 @@ public:
         QString sha256; // Down_Sha256 of the entry, empty: not checked
     };
 
-    // What the job drives on the screen; both are called on the worker thread.
-    struct Screen {
-        // Shows the download dialog and returns once it shows; false when the
-        // window is going and the job should end.
-        std::function<bool()> showDialog;
-        // The dialog's downloadFile: 0 when the file arrived whole.
-        std::function<int(const QString& url, const QString& localPath, const QByteArray& sha256,
-                          const std::atomic<bool>* cancel)>
-            downloadFile;
+    struct Result {
+        bool downloaded = false;
+        // A failure's message of its own ("Internet连接错误!"), shown before "下载失败!".
+        QString cause;
     };
 
-    // owner: the window the job's messages belong to. cancel: set when it
-    // goes; the job then ends without a word.
-    DownloadJob(QObject* owner, Entry entry, const std::atomic<bool>& cancel);
-
-    // Worker thread. True when the file arrived and the user was told so.
-    bool run(const Screen& screen) const;
+    // The job that downloads entry into folder (whose last level it makes: a
+    // missing game folder fails the download), or the text to show instead.
+    static std::variant<DownloadJob, QString> prepare(Entry entry, const QString& folder);
 
     const Entry& entry() const { return entry_; }
+    const QString& localPath() const { return localPath_; }
+
+    // Worker thread: fetches the file. progress must hand its value on with a
+    // queued call; a set cancel flag abandons the transfer (what arrived is
+    // kept for the next try) and the result is not to be shown.
+    Result run(const HttpDownload::Progress& progress, const std::atomic<bool>& cancel) const;
 
 private:
-    QString localPath() const;
+    DownloadJob(Entry entry, QString localPath, QByteArray sha256);
 
-    QObject* owner_;
     Entry entry_;
-    const std::atomic<bool>& cancel_;
+    QString localPath_;
+    QByteArray sha256_;
 };
 
 } // namespace verdane

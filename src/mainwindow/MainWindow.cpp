@@ -6,7 +6,6 @@
 #include "common/ControlIds.h"
 #include "common/Prompt.h"
 #include "common/Shell.h"
-#include "download/DownloadJob.h"
 #include "download/ui/DownloadDialog.h"
 #include "log/LogHandler.h"
 #include "mainwindow/AboutDialog.h"
@@ -32,6 +31,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QWindow>
 
@@ -40,13 +40,6 @@ namespace verdane {
 namespace {
 
 const QString Title = QStringLiteral("Nalo Zarn地图发布器");
-
-struct LabelLayout {
-    int id;
-    QRect rect;
-    const char16_t* text;
-    bool reportsClicks;
-};
 
 struct ButtonLayout {
     int id;
@@ -77,15 +70,21 @@ QPixmap withKeyColourTransparent(const QPixmap& picture)
     return shaped;
 }
 
-void colourLabel(QWidget* label, const QColor& text, bool transparent)
+// The text background behind a label's text: a strip of the text's width on
+// its line, the rest of the label left clear.
+void paintTextBackground(QLabel* label)
 {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Text, text);
-    if (!transparent)
-        palette.setColor(QPalette::Window, TextBackground);
-    label->setPalette(palette);
-    label->setAutoFillBackground(false);
+    if (label->text().isEmpty())
+        return;
+    const QFontMetrics metrics(label->font());
+    const QRect area = label->contentsRect();
+    const Qt::Alignment alignment =
+        QStyle::visualAlignment(label->layoutDirection(), label->alignment());
+    const QRect line = QStyle::alignedRect(
+        label->layoutDirection(), alignment,
+        QSize(metrics.horizontalAdvance(label->text()), metrics.height()), area);
+    QPainter painter(label);
+    painter.fillRect(line & area, TextBackground);
 }
 
 } // namespace
@@ -98,37 +97,16 @@ MainWindow::MainWindow(QWidget* parent)
     PageView::openCatalogue(*catalogue_);
     setObjectName(controlName(ControlId::MainWindowTemplate));
     // The key colour of the background is drawn transparent, which a compositor
-    // (every Wayland desktop) shows as the window's outline; the mask set later
-    // shapes the window where no compositor runs.
+    // (every Wayland desktop) shows as the window's outline; the mask shapes
+    // the window where no compositor runs.
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(603, 428);
-}
+    setWindowTitle(Title);
+    setWindowIcon(programIcon());
 
-MainWindow::~MainWindow()
-{
-    removeTrayIcon();
-    // A download still running is abandoned: nothing may outlive this window.
-    closingDown_ = true;
-    downloadWorker_.wait();
-}
-
-int MainWindow::run()
-{
-    initialise();
-    return exec();
-}
-
-void MainWindow::initialise()
-{
-    if (initialised_)
-        return;
-    initialised_ = true;
-
-    createTemplateControls();
+    createLabels();
     createTitleButtons();
     qApp->installEventFilter(this);
-    // Runs before the window first shows; an accepted update closes it again.
-    UpdateCheck([this] { close(); }).checkForUpdate(this, UpdateCheck::StartupFetchLimit);
 
     background_ = withKeyColourTransparent(loadBitmap(BitmapId::Background));
     backBuffer_ = QPixmap(size());
@@ -137,18 +115,26 @@ void MainWindow::initialise()
     applyShape();
 
     createWindowMenu();
-    setWindowIcon(programIcon());
-    loadDown_ = new DownloadDialog(this);
-
+    downloadDialog_ = new DownloadDialog(this);
     createLaunchAndCategoryButtons();
     createWebPanels();
-    createTrayIcon();
-    setWindowTitle(Title);
-
-    control<QLineEdit>(ControlId::PageEdit)->setText(QStringLiteral("1"));
-    webPanel(ControlId::PagePanel)->hide();
-    applyControlColours();
+    pageEdit_->setText(QStringLiteral("1"));
+    pagePanel_->hide();
     createPageView();
+}
+
+MainWindow::~MainWindow()
+{
+    removeTrayIcon();
+    // A download still running is abandoned: nothing may outlive this window.
+    abandonDownload();
+}
+
+void MainWindow::start()
+{
+    // Before the window first shows; an accepted update closes it once it has.
+    offerUpdate(UpdateCheck::fetch(UpdateCheck::StartupFetchLimit), false);
+    createTrayIcon();
     pageView_->showFirstCategory();
 }
 
@@ -159,24 +145,25 @@ void MainWindow::createPageView()
     controls.backBuffer = &backBuffer_;
     controls.resetBackBuffer = [this] { resetBackBuffer(); };
     controls.categories = categoryButtons_;
-    controls.summary = control<QLabel>(ControlId::PageSummary);
-    controls.previous = control<ClickLabel>(ControlId::PreviousPage);
-    controls.next = control<ClickLabel>(ControlId::NextPage);
-    controls.pageEdit = control<QLineEdit>(ControlId::PageEdit);
-    controls.pagePanel = webPanel(ControlId::PagePanel);
+    controls.summary = pageSummary_;
+    controls.previous = previousPage_;
+    controls.next = nextPage_;
+    controls.pageEdit = pageEdit_;
+    controls.pagePanel = pagePanel_;
     for (std::size_t row = 0; row < controls.rows.size(); ++row) {
-        controls.rows[row] = {control<QLabel>(ControlId::RowTitle[row]),
-                              control<QLabel>(ControlId::RowExplanation[row]),
-                              control<ClickLabel>(ControlId::RowLink[row]),
-                              webPanel(ControlId::RowPicture[row]),
-                              control(ControlId::RowDownload[row])};
+        const Row& own = rows_[row];
+        controls.rows[row] = {own.title, own.explanation, own.link, own.picture, own.download};
     }
     pageView_ = new PageView(std::move(controls), *catalogue_, this);
 }
 
 WebPanel* MainWindow::webPanel(int id) const
 {
-    return control<WebPanel>(id);
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (ControlId::RowPicture[row] == id)
+            return rows_[row].picture;
+    }
+    return id == ControlId::PagePanel ? pagePanel_ : nullptr;
 }
 
 void MainWindow::resetBackBuffer()
@@ -186,64 +173,83 @@ void MainWindow::resetBackBuffer()
     painter.drawPixmap(0, 0, background_);
 }
 
-void MainWindow::createTemplateControls()
+template <typename Label>
+Label* MainWindow::addLabel(int id, const QRect& rect, const QString& text, const QColor& colour,
+                            bool textBackground)
+{
+    auto* label = new Label(text, this);
+    label->setObjectName(controlName(id));
+    label->setGeometry(rect);
+    // Titles and explanations come from the catalogue: never read as rich text.
+    label->setTextFormat(Qt::PlainText);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    label->setPalette(palette);
+    label->setAutoFillBackground(false);
+    if (textBackground)
+        textBackgroundLabels_.append(label);
+    return label;
+}
+
+void MainWindow::createLabels()
 {
     using namespace ControlId;
-    const LabelLayout labels[] = {
-        {PageSummary, dluRect9pt(118, 202, 57, 10), u"", false},
-        {PageLabel, dluRect9pt(181, 201, 21, 10), u"当前第", false},
-        {PageSuffix, dluRect9pt(230, 201, 9, 10), u"页", false},
-        {PreviousPage, dluRect9pt(248, 201, 22, 10), u"上一页", true},
-        {NextPage, dluRect9pt(279, 200, 34, 10), u"下一页", true},
-        {HomePageLink, dluRect9pt(246, 227, 92, 10), u"访问 Nalo Zarn 官方主页", true},
-        {Version, dluRect9pt(9, 226, 105, 10), u"版本 V.1.0.0", false},
-        {CheckUpdateLink, dluRect9pt(115, 226, 49, 11), u"检查更新", true},
-        {RowTitle[0], dluRect9pt(133, 79, 161, 11), u"", true},
-        {RowTitle[1], dluRect9pt(133, 116, 161, 11), u"", true},
-        {RowTitle[2], dluRect9pt(133, 153, 161, 11), u"", true},
-        {RowExplanation[0], dluRect9pt(133, 92, 161, 11), u"", true},
-        {RowExplanation[1], dluRect9pt(133, 129, 161, 11), u"", true},
-        {RowExplanation[2], dluRect9pt(133, 165, 161, 11), u"", true},
-        {RowLink[0], dluRect9pt(285, 94, 15, 10), u"日志", true},
-        {RowLink[1], dluRect9pt(285, 125, 15, 10), u"日志", true},
-        {RowLink[2], dluRect9pt(285, 161, 15, 10), u"日志", true},
-    };
-    for (const LabelLayout& layout : labels) {
-        const QString text = QString::fromUtf16(layout.text);
-        QLabel* label = layout.reportsClicks ? new ClickLabel(text, this) : new QLabel(text, this);
-        label->setObjectName(controlName(layout.id));
-        label->setGeometry(layout.rect);
-        // Titles and explanations come from the catalogue: never read as rich text.
-        label->setTextFormat(Qt::PlainText);
-    }
+    const QColor pageColour(41, 107, 163);
+    pageSummary_ = addLabel<QLabel>(PageSummary, dluRect9pt(118, 202, 57, 10), {}, pageColour);
+    addLabel<QLabel>(PageLabel, dluRect9pt(181, 201, 21, 10), QStringLiteral("当前第"), pageColour);
+    addLabel<QLabel>(PageSuffix, dluRect9pt(230, 201, 9, 10), QStringLiteral("页"), pageColour);
+    previousPage_ = addLabel<ClickLabel>(PreviousPage, dluRect9pt(248, 201, 22, 10),
+                                         QStringLiteral("上一页"), pageColour);
+    nextPage_ = addLabel<ClickLabel>(NextPage, dluRect9pt(279, 200, 34, 10),
+                                     QStringLiteral("下一页"), pageColour);
+    auto* homePage = addLabel<ClickLabel>(HomePageLink, dluRect9pt(246, 227, 92, 10),
+                                          QStringLiteral("访问 Nalo Zarn 官方主页"), pageColour);
+    addLabel<QLabel>(Version, dluRect9pt(9, 226, 105, 10), QStringLiteral("版本 V.1.0.0"),
+                     pageColour);
+    auto* checkUpdate = addLabel<ClickLabel>(CheckUpdateLink, dluRect9pt(115, 226, 49, 11),
+                                             QStringLiteral("检查更新"), pageColour);
 
-    const int downloadButtonTops[] = {84, 120, 155};
-    for (int row = 0; row < RowsPerPage; ++row) {
-        auto* button = new ClickLabel({}, this);
-        button->setObjectName(controlName(RowDownload[row]));
-        button->setGeometry(dluRect9pt(305, downloadButtonTops[row], 30, 13));
+    // In this order, so that a row's link lies above the texts it overlaps.
+    const int titleTops[] = {79, 116, 153};
+    for (int index = 0; index < RowsPerPage; ++index)
+        rows_[std::size_t(index)].title = addLabel<ClickLabel>(
+            RowTitle[index], dluRect9pt(133, titleTops[index], 161, 11), {}, QColor(198, 140, 0));
+    const int explanationTops[] = {92, 129, 165};
+    for (int index = 0; index < RowsPerPage; ++index)
+        rows_[std::size_t(index)].explanation = addLabel<ClickLabel>(
+            RowExplanation[index], dluRect9pt(133, explanationTops[index], 161, 11), {},
+            QColor(229, 228, 225));
+    const int linkTops[] = {94, 125, 161};
+    for (int index = 0; index < RowsPerPage; ++index) {
+        ClickLabel*& link = rows_[std::size_t(index)].link;
+        link = addLabel<ClickLabel>(RowLink[index], dluRect9pt(285, linkTops[index], 15, 10),
+                                    QStringLiteral("日志"), QColor(48, 100, 165), false);
+        link->setCursor(linkCursor());
+    }
+    const int downloadTops[] = {84, 120, 155};
+    for (int index = 0; index < RowsPerPage; ++index) {
+        ClickLabel*& button = rows_[std::size_t(index)].download;
+        button = new ClickLabel({}, this);
+        button->setObjectName(controlName(RowDownload[index]));
+        button->setGeometry(dluRect9pt(305, downloadTops[index], 30, 13));
         button->setPixmap(loadBitmap(BitmapId::DownloadButton));
         button->setScaledContents(true);
+        connect(button, &ClickLabel::clicked, this, [this, index] { onDownloadButton(index); });
     }
 
-    auto* pageEdit = new QLineEdit(this);
-    pageEdit->setObjectName(controlName(PageEdit));
-    pageEdit->setGeometry(dluRect9pt(205, 199, 21, 12));
-    pageEdit->setReadOnly(true);
-    pageEdit->setAlignment(Qt::AlignCenter);
-    pageEdit->setValidator(new QIntValidator(pageEdit));
-    pageEdit->setFocusPolicy(Qt::NoFocus);
+    pageEdit_ = new QLineEdit(this);
+    pageEdit_->setObjectName(controlName(PageEdit));
+    pageEdit_->setGeometry(dluRect9pt(205, 199, 21, 12));
+    pageEdit_->setReadOnly(true);
+    pageEdit_->setAlignment(Qt::AlignCenter);
+    pageEdit_->setValidator(new QIntValidator(pageEdit_));
+    pageEdit_->setFocusPolicy(Qt::NoFocus);
 
-    for (int id : {CheckUpdateLink, HomePageLink, RowLink[0], RowLink[1], RowLink[2]})
-        control(id)->setCursor(linkCursor());
-    for (int row = 0; row < RowsPerPage; ++row) {
-        connect(control<ClickLabel>(RowDownload[row]), &ClickLabel::clicked, this,
-                [this, row] { onDownloadButton(row); });
-    }
-    connect(control<ClickLabel>(HomePageLink), &ClickLabel::clicked, this,
-            [] { shell().openWebPage(homePageAddress()); });
-    connect(control<ClickLabel>(CheckUpdateLink), &ClickLabel::clicked, this,
-            [this] { UpdateCheck([this] { close(); }).onCheckUpdateLink(this); });
+    for (ClickLabel* link : {homePage, checkUpdate})
+        link->setCursor(linkCursor());
+    connect(homePage, &ClickLabel::clicked, this, [] { shell().openWebPage(homePageAddress()); });
+    connect(checkUpdate, &ClickLabel::clicked, this, &MainWindow::checkForUpdate);
 }
 
 void MainWindow::createTitleButtons()
@@ -253,18 +259,19 @@ void MainWindow::createTitleButtons()
         {ControlId::Close, dluRect9pt(327, 0, 16, 16), BitmapId::CloseButton},
         {ControlId::PathSettings, dluRect9pt(278, 0, 18, 15), BitmapId::SettingsButton},
     };
-    for (const ButtonLayout& layout : buttons) {
+    SkinButton* created[std::size(buttons)];
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
         auto* button = new SkinButton(this);
-        button->setObjectName(controlName(layout.id));
-        button->setGeometry(layout.rect);
-        button->setButtonImage(layout.image);
+        button->setObjectName(controlName(buttons[i].id));
+        button->setGeometry(buttons[i].rect);
+        button->setButtonImage(buttons[i].image);
         button->setFocusPolicy(Qt::NoFocus);
+        created[i] = button;
     }
-    connect(control<SkinButton>(ControlId::Minimise), &SkinButton::clicked, this,
-            &QWidget::showMinimized);
-    connect(control<SkinButton>(ControlId::Close), &SkinButton::clicked, this, &MainWindow::reject);
-    connect(control<SkinButton>(ControlId::PathSettings), &SkinButton::clicked, this,
-            &MainWindow::openPathSettings);
+    minimise_ = created[0];
+    connect(minimise_, &SkinButton::clicked, this, &QWidget::showMinimized);
+    connect(created[1], &SkinButton::clicked, this, &MainWindow::reject);
+    connect(created[2], &SkinButton::clicked, this, &MainWindow::openPathSettings);
 }
 
 void MainWindow::createLaunchAndCategoryButtons()
@@ -303,18 +310,19 @@ void MainWindow::createWebPanels()
                                   pixelRect(170, 265, 220, 310)};
     for (int row = 0; row < ControlId::RowsPerPage; ++row) {
         auto* panel = new WebPanel(ControlId::RowPicture[row], this);
+        rows_[std::size_t(row)].picture = panel;
         panel->setGeometry(pictureRects[row]);
         panel->setPageUrl(fileServerIndexAddress());
         panel->moveBrowser(-10, -15);
         panel->hide();
         panel->setActive(true);
     }
-    auto* pagePanel = new WebPanel(ControlId::PagePanel, this);
-    pagePanel->setGeometry(pixelRect(161, 110, 582, 370));
-    pagePanel->setPageUrl(gameSectionAddress());
-    pagePanel->setPlaceholderText(QStringLiteral("无法连接 Nalo Zarn 服务器"));
-    pagePanel->show();
-    pagePanel->setActive(true);
+    pagePanel_ = new WebPanel(ControlId::PagePanel, this);
+    pagePanel_->setGeometry(pixelRect(161, 110, 582, 370));
+    pagePanel_->setPageUrl(gameSectionAddress());
+    pagePanel_->setPlaceholderText(QStringLiteral("无法连接 Nalo Zarn 服务器"));
+    pagePanel_->show();
+    pagePanel_->setActive(true);
 }
 
 void MainWindow::createTrayIcon()
@@ -352,19 +360,6 @@ void MainWindow::createWindowMenu()
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
-void MainWindow::applyControlColours()
-{
-    using namespace ControlId;
-    for (int id : {PageSummary, PageLabel, PageSuffix, PreviousPage, NextPage, HomePageLink,
-                   Version, CheckUpdateLink})
-        colourLabel(control(id), QColor(41, 107, 163), false);
-    for (int row = 0; row < RowsPerPage; ++row) {
-        colourLabel(control(RowTitle[row]), QColor(198, 140, 0), false);
-        colourLabel(control(RowExplanation[row]), QColor(229, 228, 225), false);
-        colourLabel(control(RowLink[row]), QColor(48, 100, 165), true);
-    }
-}
-
 void MainWindow::applyShape()
 {
     if (background_.isNull())
@@ -391,18 +386,13 @@ void MainWindow::onDownloadButton(int row)
 
 void MainWindow::startDownload()
 {
-    ProgramSettings settings;
-    const QString gamePath = settings.gamePath();
     const int category = pageView_->category();
-    if (category == MapCatalogue::ToolsCategory) {
-        const QString tools = settings.toolsFolder();
-        if (tools.isEmpty()) {
-            showNotice(QStringLiteral("请先设置 工具下载地址！"), this);
-            openPathSettings();
-            return;
-        }
-    } else if (gamePath.isEmpty()) {
-        showNotice(QStringLiteral("请先设置 冰封王座 启动程序！"), this);
+    const bool tools = category == MapCatalogue::ToolsCategory;
+    const QString folder = ProgramSettings().downloadFolder(tools);
+    if (folder.isEmpty()) {
+        showNotice(tools ? QStringLiteral("请先设置 工具下载地址！")
+                         : QStringLiteral("请先设置 冰封王座 启动程序！"),
+                   this);
         openPathSettings();
         return;
     }
@@ -410,37 +400,100 @@ void MainWindow::startDownload()
     const MapRecord* record = pageView_->shownEntry(index);
     if (record == nullptr)
         return;
-    // Busy from the button to the end of the job, so two jobs never share the dialog.
-    downloadBusy_ = true;
-    auto job = std::make_shared<DownloadJob>(
-        this, DownloadJob::Entry{category, index, record->Down_Link, record->Down_Sha256},
-        closingDown_);
-    DownloadJob::Screen screen;
-    screen.showDialog = [this] {
-        return downloadWorker_.callOnUiThread([this] {
-            if (!closingDown_)
-                loadDown_->showCentred();
-        }) && !closingDown_;
-    };
-    screen.downloadFile = [this](const QString& url, const QString& path, const QByteArray& sha256,
-                                 const std::atomic<bool>* cancel) {
-        return loadDown_->downloadFile(url, path, sha256, cancel);
-    };
-    downloadWorker_.run(
-        [job, screen] { return job->run(screen); },
-        [this, job](bool downloaded) { onDownloadEnded(job->entry(), downloaded); });
-}
-
-void MainWindow::onDownloadEnded(const DownloadJob::Entry& entry, bool downloaded)
-{
-    downloadBusy_ = false;
-    if (pendingClose_) {
-        QDialog::done(*pendingClose_);
+    auto prepared = DownloadJob::prepare(
+        DownloadJob::Entry{category, index, record->Down_Link, record->Down_Sha256}, folder);
+    if (const QString* refused = std::get_if<QString>(&prepared)) {
+        showNotice(*refused, this);
         return;
     }
-    loadDown_->hide();
-    if (downloaded)
+    const auto job =
+        std::make_shared<const DownloadJob>(std::get<DownloadJob>(std::move(prepared)));
+    // Busy from the question to the end of the job, so two jobs never share the dialog.
+    downloadBusy_ = true;
+    // A window closed while the question was open starts nothing.
+    if (!confirmNotice(job->localPath(), this) || !isVisible()) {
+        downloadBusy_ = false;
+        return;
+    }
+    abandonDownload_ = false;
+    downloadDialog_->showCentred();
+    downloadWorker_.run(
+        [job, dialog = downloadDialog_, &cancel = abandonDownload_] {
+            const auto progress = [dialog](int percent) {
+                QMetaObject::invokeMethod(
+                    dialog, [dialog, percent] { dialog->showProgress(percent); },
+                    Qt::QueuedConnection);
+            };
+            return job->run(progress, cancel);
+        },
+        [this, job](const DownloadJob::Result& result) { onDownloadEnded(*job, result); });
+}
+
+void MainWindow::onDownloadEnded(const DownloadJob& job, const DownloadJob::Result& result)
+{
+    // The dialog shows, and the buttons stay busy, until the result has been read.
+    const bool shown = !abandonDownload_;
+    if (shown) {
+        if (!result.cause.isEmpty())
+            showNotice(result.cause, this);
+        showNotice(result.downloaded ? QStringLiteral("下载成功!") : QStringLiteral("下载失败!"),
+                   this);
+    }
+    downloadBusy_ = false;
+    downloadDialog_->hide();
+    if (shown && result.downloaded) {
+        const DownloadJob::Entry& entry = job.entry();
         pageView_->markDownloaded(entry.category, entry.index, entry.downLink);
+    }
+}
+
+void MainWindow::abandonDownload()
+{
+    // The job never waits for this thread: told to end, it ends within about a second.
+    abandonDownload_ = true;
+    downloadWorker_.wait();
+}
+
+void MainWindow::checkForUpdate()
+{
+    // The window stays responsive meanwhile; a second click does nothing.
+    if (updateChecking_)
+        return;
+    updateChecking_ = true;
+    updateWorker_.run([] { return UpdateCheck::fetch(UpdateCheck::LinkFetchLimit); },
+                      [this](const VersionDecision& found) {
+                          updateChecking_ = false;
+                          if (isVisible())
+                              offerUpdate(found, true);
+                      });
+}
+
+void MainWindow::offerUpdate(const VersionDecision& found, bool fromLink)
+{
+    switch (UpdateCheck::outcome(found)) {
+    case UpdateCheck::Outcome::NoVersion:
+        return;
+    case UpdateCheck::Outcome::UpToDate:
+        if (fromLink)
+            showNotice(QStringLiteral("当前客户端版本是最新的，不需要更新！"), this);
+        return;
+    case UpdateCheck::Outcome::NewVersion:
+        break;
+    }
+    if (!confirmNotice(QStringLiteral("已经有新的版本了，现在需要更新？"), this))
+        return;
+    const UpdateCheck::Started started = UpdateCheck::startUpdate(
+        found, [this](const QString& notice) { showNotice(notice, this); });
+    if (!started.cause.isEmpty())
+        showNotice(started.cause, this);
+    if (!started.started)
+        return;
+    // From the link the handler returns first, like a posted close; at
+    // start-up the window closes once it has appeared.
+    if (fromLink)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    else
+        closeOnceShown_ = true;
 }
 
 void MainWindow::openPathSettings()
@@ -481,6 +534,13 @@ void MainWindow::paintEvent(QPaintEvent*)
     painter.drawPixmap(0, 0, backBuffer_);
 }
 
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (closeOnceShown_)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
 void MainWindow::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {
@@ -508,6 +568,12 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // Painted before the label's own text, which then stands on it.
+    if (event->type() == QEvent::Paint) {
+        auto* label = qobject_cast<QLabel*>(watched);
+        if (label != nullptr && textBackgroundLabels_.contains(label))
+            paintTextBackground(label);
+    }
     // The window's keys hold wherever its focus is, also inside a web view,
     // which would otherwise take them for its page. Dialogs opened from here are
     // windows of their own and keep their keys.
@@ -523,7 +589,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     // Enter presses the default button, which minimises.
     if (modifiers == Qt::NoModifier &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        control<SkinButton>(ControlId::Minimise)->click();
+        minimise_->click();
         return true;
     }
     if (modifiers == Qt::AltModifier && key->key() == Qt::Key_Space) {
@@ -535,6 +601,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)
 {
+    // Only the bare background opens the window menu, not what a control leaves.
+    if (event->reason() == QContextMenuEvent::Mouse && childAt(event->pos()) != nullptr)
+        return;
     windowMenu_->popup(event->globalPos());
 }
 
@@ -552,17 +621,9 @@ void MainWindow::reject()
 
 void MainWindow::done(int result)
 {
-    if (!downloadBusy_) {
-        QDialog::done(result);
-        return;
-    }
-    // The download job may be waiting for this thread (a message box, the
-    // dialog), so the window cannot wait for it here: the job is told to end
-    // and the close completes when it has. The window stays until then,
-    // because hiding a dialog ends its exec() at once.
-    closingDown_ = true;
-    pendingClose_ = result;
-    loadDown_->hide();
+    abandonDownload();
+    downloadDialog_->hide();
+    QDialog::done(result);
 }
 
 } // namespace verdane

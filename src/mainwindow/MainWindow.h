@@ -3,46 +3,52 @@
 #include "common/ControlIds.h"
 #include "common/Worker.h"
 #include "download/DownloadJob.h"
+#include "update/VersionDecision.h"
 
 #include <QDialog>
 #include <QPixmap>
 #include <QPoint>
 
+#include <array>
 #include <atomic>
 #include <memory>
-#include <optional>
 
 class QButtonGroup;
+class QLabel;
+class QLineEdit;
 class QMenu;
 class QSystemTrayIcon;
 
 namespace verdane {
 
+class ClickLabel;
 class DownloadDialog;
-class WebPanel;
 class MapCatalogue;
 class PageView;
+class SkinButton;
+class WebPanel;
 
 // The program's only top-level window: a borderless dialog shaped by its
 // background image, with the catalogue page, the launch buttons and a tray icon.
+// Each control carries its number (ControlId) as its objectName.
 class MainWindow : public QDialog {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Initialises the window (as a dialog's initialisation does) and runs it modally.
-    int run();
-    void initialise();
+    // The start-up before the window shows: the update offer, the tray icon,
+    // then the first catalogue page (each may show a box). Then exec() runs it.
+    void start();
 
-    // Controls are found by their number (ControlId), which is their objectName.
+    // The control with this number (its objectName), for tests and tools.
     template <typename T = QWidget> T* control(int id) const
     {
         return findChild<T*>(controlName(id));
     }
     WebPanel* webPanel(int id) const;
 
-    DownloadDialog* downloadDialog() const { return loadDown_; }
+    DownloadDialog* downloadDialog() const { return downloadDialog_; }
     MapCatalogue& catalogue() { return *catalogue_; }
     PageView& pageView() { return *pageView_; }
 
@@ -50,12 +56,19 @@ public:
     QMenu* trayMenu() const { return trayMenu_; }
     QMenu* windowMenu() const { return windowMenu_; }
 
-    // Set from a download button until its job has ended; read by the buttons.
+    // Set from a download button until its job has ended and its result has
+    // been shown; read by the buttons.
     bool downloadBusy_ = false;
+    // A download job's thread has not ended yet.
+    bool downloadRunning() const { return downloadWorker_.isActive(); }
+    // The link's update check has not ended yet.
+    bool updateCheckRunning() const { return updateWorker_.isActive(); }
 
 public Q_SLOTS:
     void onDownloadButton(int row);
     void startDownload();
+    // The "检查更新" link: fetches on a worker, then offers what it found.
+    void checkForUpdate();
     // The path settings dialog, modally (settings button, missing download paths).
     void openPathSettings();
     void showAbout();
@@ -66,6 +79,7 @@ public Q_SLOTS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -76,28 +90,53 @@ protected:
     void done(int result) override;
 
 private:
-    void createTemplateControls();
+    struct Row {
+        ClickLabel* title = nullptr;
+        ClickLabel* explanation = nullptr;
+        ClickLabel* link = nullptr;
+        ClickLabel* download = nullptr;
+        WebPanel* picture = nullptr;
+    };
+
+    template <typename Label>
+    Label* addLabel(int id, const QRect& rect, const QString& text, const QColor& colour,
+                    bool textBackground = true);
+    void createLabels();
     void createTitleButtons();
     void createLaunchAndCategoryButtons();
     void createWebPanels();
     void createPageView();
     void createTrayIcon();
     void createWindowMenu();
-    void applyControlColours();
     void applyShape();
     void removeTrayIcon();
     // The page view draws into the back buffer; painting copies it to the screen.
     void resetBackBuffer();
-    void onDownloadEnded(const DownloadJob::Entry& entry, bool downloaded);
+    // What a fetched version file offers; fromLink: the link's check, which also
+    // says when the program is up to date.
+    void offerUpdate(const VersionDecision& found, bool fromLink);
+    void onDownloadEnded(const DownloadJob& job, const DownloadJob::Result& result);
+    // Tells a running download to end and waits for it; nothing of it is shown.
+    void abandonDownload();
 
     std::unique_ptr<MapCatalogue> catalogue_;
     PageView* pageView_ = nullptr;
+    QLabel* pageSummary_ = nullptr;
+    ClickLabel* previousPage_ = nullptr;
+    ClickLabel* nextPage_ = nullptr;
+    QLineEdit* pageEdit_ = nullptr;
+    std::array<Row, ControlId::RowsPerPage> rows_;
+    WebPanel* pagePanel_ = nullptr;
+    SkinButton* minimise_ = nullptr;
     QButtonGroup* categoryButtons_ = nullptr;
-    DownloadDialog* loadDown_ = nullptr;
-    // Read by the download job: the window is going.
-    std::atomic<bool> closingDown_{false};
-    // The result of a close that waits for the download job to end.
-    std::optional<int> pendingClose_;
+    // The labels whose text stands on the dark text background.
+    QList<QLabel*> textBackgroundLabels_;
+    DownloadDialog* downloadDialog_ = nullptr;
+    // Read by the download job: end now, the result is not shown.
+    std::atomic<bool> abandonDownload_{false};
+    bool updateChecking_ = false;
+    // An update accepted at start-up: the window closes once it has appeared.
+    bool closeOnceShown_ = false;
     QPixmap background_;
     QPixmap backBuffer_;
     QSystemTrayIcon* tray_ = nullptr;
@@ -105,8 +144,8 @@ private:
     QMenu* windowMenu_ = nullptr;
     QPoint dragOffset_;
     bool draggingByHand_ = false;
-    bool initialised_ = false;
-    // Last, so that it goes first: nothing the job uses goes before it.
+    // Last, so that they go first: nothing a job uses goes before it.
+    Worker updateWorker_{this};
     Worker downloadWorker_{this};
 };
 

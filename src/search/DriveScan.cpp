@@ -37,4 +37,41 @@ void DriveScan::report(ScanReport report, const QString& path) const
         notify_(report, path);
 }
 
+void DriveScan::requestStop()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        stop_.store(true, std::memory_order_release);
+    }
+    released_.notify_all();
+}
+
+void DriveScan::clearStop()
+{
+    const std::lock_guard lock(mutex_);
+    held_ = false;
+    stop_.store(false, std::memory_order_release);
+}
+
+void DriveScan::hold()
+{
+    const std::lock_guard lock(mutex_);
+    held_ = true;
+}
+
+void DriveScan::waitWhileHeld()
+{
+    std::unique_lock lock(mutex_);
+    released_.wait(lock, [this] { return !held_ || stopRequested(); });
+}
+
+void DriveScan::resume()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        held_ = false;
+    }
+    released_.notify_all();
+}
+
 } // namespace verdane

@@ -3,7 +3,9 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,15 +42,26 @@ public:
     void setNotify(Notify notify) { notify_ = std::move(notify); }
     void report(ScanReport report, const QString& path = {}) const;
 
-    // Thread-safe; the worker ends at its next check and sends nothing more.
-    void requestStop() { stop_.store(true, std::memory_order_release); }
-    void clearStop() { stop_.store(false, std::memory_order_release); }
+    // Thread-safe; the worker ends at its next check and sends nothing more. A
+    // held walk is released.
+    void requestStop();
+    void clearStop();
     bool stopRequested() const { return stop_.load(std::memory_order_acquire); }
+
+    // A walk that must not go on before its owner has answered a report: the
+    // worker calls hold() before it reports, then waitWhileHeld(), which
+    // returns once the owner has called resume() or requestStop().
+    void hold();
+    void waitWhileHeld();
+    void resume();
 
 private:
     std::vector<std::string> filters_; // UTF-8 bytes, as file names come from the disk
     Notify notify_;
     std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool held_ = false;
 };
 
 } // namespace verdane

@@ -2,7 +2,6 @@
 
 #include "common/ContentServer.h"
 #include "common/ProgramFolder.h"
-#include "common/Prompt.h"
 #include "common/Shell.h"
 #include "log/LogCategories.h"
 #include "settings/ProgramSettings.h"
@@ -11,7 +10,6 @@
 #include "update/VersionDecision.h"
 
 #include <QFileInfo>
-#include <QMetaObject>
 
 namespace verdane {
 
@@ -21,60 +19,46 @@ constexpr quint16 UpdateServerPort = 80;
 
 } // namespace
 
-UpdateCheck::UpdateCheck(std::function<void()> closeMainWindow)
-    : closeMainWindow_(std::move(closeMainWindow))
-{
-}
-
-int UpdateCheck::checkForUpdate(QObject* mainWindow, std::chrono::milliseconds fetchLimit)
+VersionDecision UpdateCheck::fetch(std::chrono::milliseconds fetchLimit)
 {
     const QByteArray fetched = httpGetText(versionFileAddress(), UpdateServerPort, fetchLimit);
-    ProgramSettings settings;
-    const QString installed = settings.installedVersion();
-    const VersionDecision decision = compareVersionText(installed, fetched);
-    if (!decision.hasVersion)
-        return NoVersion;
-    if (decision.upToDate)
-        return UpToDate;
-    if (!confirmNotice(QStringLiteral("已经有新的版本了，现在需要更新？"), mainWindow))
-        return Offered;
+    return compareVersionText(ProgramSettings().installedVersion(), fetched);
+}
 
+UpdateCheck::Outcome UpdateCheck::outcome(const VersionDecision& decision)
+{
+    if (!decision.hasVersion)
+        return Outcome::NoVersion;
+    return decision.upToDate ? Outcome::UpToDate : Outcome::NewVersion;
+}
+
+UpdateCheck::Started UpdateCheck::startUpdate(const VersionDecision& decision,
+                                              const std::function<void(const QString&)>& tellUser)
+{
     // Without the updater, writing the request and closing would leave the
     // user with no program at all: say so and keep running.
     const QString updater = updaterProgram();
     if (!QFileInfo(updater).isFile()) {
         qCWarning(lcUpdate).noquote() << QStringLiteral("the updater %1 is missing").arg(updater);
-        showNotice(QStringLiteral("找不到升级程序 NaloUpdate.exe！"), mainWindow);
-        return Offered;
+        return {false, QStringLiteral("找不到升级程序 NaloUpdate.exe！")};
     }
     // The updater learns what to do from these two values only: when either is
     // not written, starting it and closing would leave the user with nothing.
-    const auto notRecorded = [mainWindow] {
-        showNotice(QStringLiteral("无法记录更新请求，请检查配置文件是否可写。"), mainWindow);
-        return Offered;
-    };
+    const Started notRecorded{false, QStringLiteral("无法记录更新请求，请检查配置文件是否可写。")};
+    ProgramSettings settings;
     const SettingsWrite request = settings.requestUpdate();
     if (!request)
-        return notRecorded();
+        return notRecorded;
+    // A repaired settings file is told before the updater takes over.
     if (!request.keptFile.isEmpty())
-        showNotice(request.repairNotice(), mainWindow);
+        tellUser(request.repairNotice());
     // A version file without an update type starts nothing; Update stays written.
     if (!decision.hasUpdateType)
-        return Offered;
+        return {};
     if (!settings.setUpdateType(decision.updateType))
-        return notRecorded();
+        return notRecorded;
     shell().openProgram(updater);
-    // Queued: at start-up the window closes right after it has appeared, and
-    // from the link the handler returns first, like a posted close.
-    if (mainWindow != nullptr && closeMainWindow_)
-        QMetaObject::invokeMethod(mainWindow, closeMainWindow_, Qt::QueuedConnection);
-    return Offered;
-}
-
-void UpdateCheck::onCheckUpdateLink(QObject* mainWindow)
-{
-    if (checkForUpdate(mainWindow) == UpToDate)
-        showNotice(QStringLiteral("当前客户端版本是最新的，不需要更新！"), mainWindow);
+    return {true, {}};
 }
 
 } // namespace verdane

@@ -1,45 +1,51 @@
 #pragma once
 
+#include "update/VersionDecision.h"
+
+#include <QString>
+
 #include <chrono>
 #include <functional>
-
-class QObject;
 
 namespace verdane {
 
 // The version check against the update server and the hand-over to the
-// updater beside the program. Runs on the UI thread and blocks it for the
-// fetch, which is bounded to a few seconds.
+// updater beside the program. The window asks the user between the two.
 //
 // The check at start-up runs before the window shows; a version file is a few
 // bytes, so a server that takes longer than StartupFetchLimit is taken as
-// giving no version rather than keeping the window away.
+// giving no version rather than keeping the window away. The link's check runs
+// on a worker.
 class UpdateCheck {
 public:
-    // Results of checkForUpdate.
-    static constexpr int UpToDate = 0; // installed version equals the server's
-    static constexpr int Offered = 1;  // they differ: the question was shown
-    // No version could be read (server unreachable, other status than 200,
-    // empty body): nothing was shown, and the link must not claim "up to date".
-    static constexpr int NoVersion = -1;
+    enum class Outcome {
+        UpToDate,   // installed version equals the server's
+        NewVersion, // they differ: the window offers the update
+        // No version could be read (server unreachable, other status than 200,
+        // empty body): nothing is shown, and the link must not claim "up to date".
+        NoVersion,
+    };
 
     static constexpr std::chrono::milliseconds StartupFetchLimit{1500};
+    static constexpr std::chrono::milliseconds LinkFetchLimit{10000};
 
-    // closeMainWindow closes the window after an accepted update.
-    explicit UpdateCheck(std::function<void()> closeMainWindow = {});
+    // Any thread: fetches the version file, taking at most fetchLimit, and
+    // compares it with Curr_Version.
+    static VersionDecision fetch(std::chrono::milliseconds fetchLimit);
+    static Outcome outcome(const VersionDecision& decision);
 
-    // Fetches the version file and compares it with Curr_Version. When they
-    // differ and the user agrees: writes Update and UpdateType, starts
-    // NaloUpdate.exe and closes mainWindow once control returns to the event loop.
-    // The fetch takes at most fetchLimit.
-    int checkForUpdate(QObject* mainWindow,
-                       std::chrono::milliseconds fetchLimit = std::chrono::seconds(10));
-
-    // The "检查更新" link: the same check, and a notice when already up to date.
-    void onCheckUpdateLink(QObject* mainWindow);
-
-private:
-    std::function<void()> closeMainWindow_;
+    // The user has accepted the offered version: writes Update and UpdateType
+    // and starts NaloUpdate.exe. Empty when the updater was started (the window
+    // then closes) or when there was nothing to start (a version file without
+    // an update type); else the text to show, and the program keeps running.
+    struct Started {
+        bool started = false;
+        QString cause;
+    };
+    // tellUser shows a notice on the way (a settings file that was repaired)
+    // before the updater is started.
+    static Started startUpdate(const VersionDecision& decision,
+                               const std::function<void(const QString&)>& tellUser);
 };
 
 } // namespace verdane

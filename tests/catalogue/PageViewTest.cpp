@@ -44,7 +44,7 @@ protected:
         ASSERT_TRUE(rows.isEmpty() || test::writeCatalogue(work.filePath(u"ZarnREZ.dat"_s), rows));
         QDir::setCurrent(work.path());
         dialog = std::make_unique<MainWindow>();
-        dialog->initialise();
+        dialog->start();
         dialog->show();
         QDir::setCurrent(previousDir);
     }

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 
 using namespace verdane;
@@ -31,18 +30,4 @@ TEST(WorkerTest, ResultsReachALiveContextOnItsThreadAndADeadOneNever)
     context.reset();
     QCoreApplication::processEvents();
     EXPECT_EQ(delivered, 7);
-}
-
-TEST(WorkerTest, WaitingDropsTheCallTheJobWaitsForAndTheJobEnds)
-{
-    QObject context;
-    Worker worker(&context);
-    std::atomic<int> answered{-1};
-    bool ran = false;
-    worker.run([&] { answered = worker.callOnUiThread([&] { ran = true; }); }, [] {});
-    QThread::msleep(50); // the call is posted and not run: this thread runs no events
-    worker.wait();
-    EXPECT_EQ(answered, 0);
-    EXPECT_FALSE(ran);
-    EXPECT_FALSE(worker.callOnUiThread([&] { ran = true; }) || ran);
 }

@@ -16,7 +16,7 @@ import time
 BINARY_DIR = os.environ["VERDANE_BINARY_DIR"]
 SOURCE_DIR = os.environ["VERDANE_SOURCE_DIR"]
 TITLE, BOX = "Nalo Zarn地图发布器", "Nalo友情提示"
-SETTINGS_TITLE, SEARCH_TITLE = "对战平台及游戏设置", "搜索游戏程序"
+SETTINGS_TITLE, SEARCH_TITLE, DOWNLOAD_TITLE = "对战平台及游戏设置", "搜索游戏程序", "资源下载"
 KEY_COLOUR, PICTURE_COLOUR, LINK_COLOUR = "#FF00FF", "#3060A0", "#3064A5"
 # Client pixels of controls (centres).
 NEXT_PAGE, PREVIOUS_PAGE, PAGE_EDIT = (518, 359), (453, 360), (377, 358)
@@ -181,6 +181,12 @@ class Desktop:
                 return region[2] + int(x), region[3] + int(y)
         return None
 
+    def centre(self, window):
+        shape = dict(line.strip().split(": ") for line in self.x("xwininfo", "-id", window)
+                     .splitlines() if line.count(": ") == 1)
+        return (int(shape["Absolute upper-left X"]) + int(shape["Width"]) // 2,
+                int(shape["Absolute upper-left Y"]) + int(shape["Height"]) // 2)
+
     def state(self, window):
         return self.x("xprop", "-id", window, "WM_STATE")
 
@@ -262,6 +268,8 @@ def busy_during_download(world):
         window = desktop.start()
         desktop.click(window, DOWNLOAD[1])  # its server stalls half-way
         desktop.answer_box()
+        (x, y), (dx, dy) = desktop.centre(window), desktop.centre(desktop.window(DOWNLOAD_TITLE))
+        assert abs(dx - x) < 20 and abs(dy - y) < 20, "the dialog is not centred over the window"
         desktop.click(window, DOWNLOAD[0])
         desktop.answer_box()  # "有数据在下载中..."
         desktop.key(window, "Escape")

@@ -66,8 +66,7 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
          u"failed: the body broke off after 25000 of 50000 bytes"_s},
         {get(file, work.path()), u"cannot create the file: Is a directory"_s},
         {[&] { // a download job whose link names a file the program refuses to create
-             std::atomic<bool> cancel{false};
-             DownloadJob(nullptr, {0, 0, server.url(u"/files/.a.w3x"_s), {}}, cancel).run({});
+             DownloadJob::prepare({0, 0, server.url(u"/files/.a.w3x"_s), {}}, work.path());
          },
          u"refused: unusable file name \".a.w3x\""_s},
         {[] { MapCatalogue(u"broken.dat"_s).open(); },
@@ -118,7 +117,7 @@ TEST_F(LogTest, TheWindowMenuOpensTheLogFolderBeforeItsSeparator)
     qputenv("VERDANE_CONTENT_SERVER", "127.0.0.1:9");
     QDir::setCurrent(work.path());
     MainWindow window;
-    window.initialise();
+    window.start();
     const QList<QAction*> actions = window.windowMenu()->actions();
     ASSERT_TRUE(actions[actions.size() - 2]->isSeparator());
     actions[actions.size() - 3]->trigger();

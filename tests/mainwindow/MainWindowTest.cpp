@@ -11,6 +11,7 @@
 #include "widgets/WebPanel.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -31,7 +32,7 @@ protected:
         // No server listens here: start-up must not depend on one.
         qputenv("VERDANE_CONTENT_SERVER", "127.0.0.1:9");
         dialog = std::make_unique<MainWindow>();
-        dialog->initialise();
+        dialog->start();
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
@@ -86,6 +87,19 @@ TEST_F(MainWindowTest, EnterMinimisesAndTheTrayRestores)
     EXPECT_FALSE(dialog->windowState() & Qt::WindowMinimized);
 }
 
+// A right click opens the window menu on the bare background only, not over a control.
+TEST_F(MainWindowTest, TheWindowMenuOpensOnTheBareBackgroundOnly)
+{
+    for (QWidget* control : {dialog->control(Close), dialog->control(Version)}) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), QPoint(2, 2));
+        QApplication::sendEvent(control, &click);
+        EXPECT_FALSE(dialog->windowMenu()->isVisible()) << control->objectName().toStdString();
+    }
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(300, 395), QPoint(300, 395));
+    QApplication::sendEvent(dialog.get(), &click);
+    EXPECT_TRUE(dialog->windowMenu()->isVisible());
+}
+
 // Each way out ends the modal loop and takes the tray icon with it.
 TEST(ExitPathTest, CloseButtonEscTrayQuitAndCloseEndTheDialogAndRemoveTheTrayIcon)
 {
@@ -100,8 +114,8 @@ TEST(ExitPathTest, CloseButtonEscTrayQuitAndCloseEndTheDialogAndRemoveTheTrayIco
     for (const auto& way : ways) {
         MainWindow dialog;
         QTimer::singleShot(0, &dialog, [&] { way(dialog); });
-        dialog.initialise();
-        EXPECT_EQ(dialog.run(), QDialog::Rejected);
+        dialog.start();
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
         EXPECT_FALSE(dialog.isVisible() || dialog.trayIcon()->isVisible());
     }
 }

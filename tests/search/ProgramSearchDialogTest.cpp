@@ -110,7 +110,9 @@ TEST_F(SearchDialog, InterruptingTheFirstQuestion)
         if (c.button)
             prompt_.onNextMessage([&](const QString&) { click(*dialog, c.button); });
         click(*dialog, Start);
-        ASSERT_TRUE(test::waitUntil([&] { return !dialog->workerActive(); }));
+        // Ended: the last report handled (the worker ends before it is), the worker gone.
+        ASSERT_TRUE(
+            test::waitUntil([&] { return !dialog->isRunning() && !dialog->workerActive(); }));
         EXPECT_EQ(prompt_.texts(), c.texts);
         EXPECT_EQ(handedOver_, c.button ? QStringList() : QStringList{path("a/games/War3.exe")});
         EXPECT_EQ(dialog->isVisible(), c.button && !c.answers.last());
@@ -120,20 +122,6 @@ TEST_F(SearchDialog, InterruptingTheFirstQuestion)
             EXPECT_EQ(prompt_.texts(), c.texts);
         }
     }
-}
-
-TEST_F(SearchDialog, ClosingWhileAWorkerRunsWaitsForIt)
-{
-    for (int i = 0; i < 50; ++i) // many folders: the scan is still going when the dialog goes
-        test::writeFile(dir_.filePath(QStringLiteral("a/many/f%1/tool.exe").arg(i)));
-    auto dialog = open();
-    click(*dialog, ControlId::Start);
-    prompt_.setDefaultAnswer(true);
-    QThread::msleep(100); // the worker waits in a report the dialog never runs
-    dialog->done(QDialog::Rejected);
-    EXPECT_FALSE(dialog->workerActive());
-    dialog.reset();
-    EXPECT_TRUE(handedOver_.isEmpty());
 }
 
 } // namespace

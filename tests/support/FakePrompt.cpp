@@ -17,12 +17,9 @@ template <typename T> T takeFront(std::deque<T>& queue, T fallback)
 
 bool FakePrompt::message(QObject*, const QString&, const QString& text, PromptButtons buttons)
 {
-    std::function<void(const QString&)> action;
-    const bool answer = locked([&] {
-        texts_.append(text);
-        action = takeFront(actions_, {});
-        return takeFront(answers_, defaultAnswer_);
-    });
+    texts_.append(text);
+    const std::function<void(const QString&)> action = takeFront(actions_, {});
+    const bool answer = takeFront(answers_, defaultAnswer_);
     if (action)
         action(text);
     return buttons == PromptButtons::Ok || answer;
@@ -30,10 +27,8 @@ bool FakePrompt::message(QObject*, const QString&, const QString& text, PromptBu
 
 QString FakePrompt::openFile(QObject*, const FileDialogRequest& request)
 {
-    return locked([&] {
-        dialogs_.append(request.initialName);
-        return takeFront(files_, QString());
-    });
+    dialogs_.append(request.initialName);
+    return takeFront(files_, QString());
 }
 
 } // namespace verdane::test

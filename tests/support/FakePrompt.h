@@ -3,7 +3,6 @@
 #include "common/Prompt.h"
 
 #include <QList>
-#include <QMutex>
 #include <QStringList>
 
 #include <deque>
@@ -11,8 +10,9 @@
 
 namespace verdane::test {
 
-// Stands for the user in front of the message boxes and file dialogs.
-// Installs itself for its lifetime; answers come from queues, then defaults.
+// Stands for the user in front of the message boxes and file dialogs, which
+// are only ever shown on the user-interface thread. Installs itself for its
+// lifetime; answers come from queues, then defaults.
 class FakePrompt final : public Prompt {
 public:
     FakePrompt() { installPrompt(this); }
@@ -26,48 +26,23 @@ public:
         return openFile(owner, request);
     }
 
-    void answerNext(bool ok)
-    {
-        locked([&] { answers_.push_back(ok); });
-    }
-    void setDefaultAnswer(bool ok)
-    {
-        locked([&] { defaultAnswer_ = ok; });
-    }
+    void answerNext(bool ok) { answers_.push_back(ok); }
+    void setDefaultAnswer(bool ok) { defaultAnswer_ = ok; }
     // An empty path cancels the dialog.
-    void chooseNextFile(const QString& path)
-    {
-        locked([&] { files_.push_back(path); });
-    }
-    // Runs inside the next message box, on the main thread, before it is answered.
+    void chooseNextFile(const QString& path) { files_.push_back(path); }
+    // Runs inside the next message box before it is answered.
     void onNextMessage(std::function<void(const QString& text)> action)
     {
-        locked([&] { actions_.push_back(std::move(action)); });
+        actions_.push_back(std::move(action));
     }
 
     // The texts of the message boxes shown.
-    QStringList texts() const
-    {
-        return locked([&] { return texts_; });
-    }
+    QStringList texts() const { return texts_; }
     // The initial names of the file dialogs shown.
-    QStringList fileDialogs() const
-    {
-        return locked([&] { return dialogs_; });
-    }
-    void clear()
-    {
-        locked([&] { texts_.clear(), dialogs_.clear(); });
-    }
+    QStringList fileDialogs() const { return dialogs_; }
+    void clear() { texts_.clear(), dialogs_.clear(); }
 
 private:
-    template <typename F> auto locked(F f) const -> decltype(f())
-    {
-        QMutexLocker lock(&mutex_);
-        return f();
-    }
-
-    mutable QMutex mutex_;
     QStringList texts_;
     QStringList dialogs_;
     std::deque<bool> answers_;

@@ -1,6 +1,8 @@
 #include "update/UpdateCheck.h"
 
+#include "common/ControlIds.h"
 #include "common/ProgramFolder.h"
+#include "mainwindow/MainWindow.h"
 
 #include "support/ContentServerProcess.h"
 #include "support/FakePrompt.h"
@@ -13,17 +15,22 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
-#include <QWidget>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 namespace verdane {
 namespace {
 
-const QString Offer = QStringLiteral("已经有新的版本了，现在需要更新？");
+using namespace Qt::Literals::StringLiterals;
 const QString Updater = programFolder() + QStringLiteral("NaloUpdate.exe");
+const QString Offer = QStringLiteral("已经有新的版本了，现在需要更新？");
 
+// Curr_Version is 1.0.0; the current folder holds an empty catalogue, whose first query
+// shows a box.
 class UpdateCheckTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -31,11 +38,16 @@ protected:
         ASSERT_TRUE(server.started());
         qputenv("VERDANE_CONTENT_SERVER", server.host().toUtf8());
         config.writeSystemFile("[General]\nCurr_Version=1.0.0\n");
-        window.show();
+        test::writeFile(root.filePath(QStringLiteral("ZarnREZ.dat")));
+        QDir::setCurrent(root.path());
     }
-    void TearDown() override { QFile::remove(Updater); }
-    // The check's result, the texts shown, Update and UpdateType as stored, the programs started.
-    QString check(const QByteArray& served, bool updater = false)
+    void TearDown() override
+    {
+        QFile::remove(Updater);
+        QDir::setCurrent(previous);
+    }
+    // Serves this version file (none: null) with or without the updater, nothing stored.
+    void serve(const QByteArray& served, bool updater = true)
     {
         const QString version = root.filePath(QStringLiteral("zarn/plexa/ZarnMapVersion.txt"));
         QFile::remove(version);
@@ -45,68 +57,87 @@ protected:
         QFile::remove(config.userFile());
         if (updater)
             test::writeFile(Updater, "#!/bin/sh\n", true);
-        prompt.clear();
-        const int result = UpdateCheck([&] { window.close(); }).checkForUpdate(&window);
-        QCoreApplication::processEvents();
+    }
+    // The offer accepted: the text to show (or "started"), Update and UpdateType as
+    // stored, the programs started.
+    QString accept(const QByteArray& served, bool updater)
+    {
+        serve(served, updater);
+        const auto started =
+            UpdateCheck::startUpdate(UpdateCheck::fetch(UpdateCheck::LinkFetchLimit),
+                                     [this](const QString& notice) { notices.append(notice); });
         const QSettings stored(config.userFile(), QSettings::IniFormat);
-        return QStringList{QString::number(result), prompt.texts().join(u'+'),
+        return QStringList{started.started ? QStringLiteral("started") : started.cause,
                            stored.value("Update").toString(), stored.value("UpdateType").toString(),
                            shell.programs().join(u'+')}
             .join(u'|');
     }
 
+    const QString previous = QDir::currentPath();
     QTemporaryDir root;
     test::ContentServerProcess server{root.path()};
     test::TempConfig config;
     test::FakePrompt prompt;
     test::FakeShell shell;
-    QWidget window;
+    QStringList notices;
 };
 
-TEST_F(UpdateCheckTest, OffersOnlyADifferentVersionAndWritesNothingUntilAccepted)
+// Accepting starts nothing, and the program runs on, without field two or the updater,
+// or when the request cannot be recorded: an update type too long to read back, a
+// settings folder that cannot be made (a file stands in its place). Else it stores both
+// values, then starts the updater.
+TEST_F(UpdateCheckTest, AcceptingStoresBothValuesThenStartsTheUpdaterOrSaysWhyNot)
 {
-    prompt.setDefaultAnswer(false);
-    EXPECT_EQ(check("1.0.0|full", true), QStringLiteral("%1||||").arg(UpdateCheck::UpToDate));
-    EXPECT_EQ(check("1.0.1|full", true),
-              QStringLiteral("%1|%2|||").arg(UpdateCheck::Offered).arg(Offer));
-    EXPECT_EQ(check({}, true),
-              QStringLiteral("%1||||").arg(UpdateCheck::NoVersion)); // no version file
-    // From the link, only "up to date" says so: a failed fetch is not "up to date".
-    for (const QByteArray& served : {QByteArray("1.0.0"), QByteArray()}) {
-        check(served);
-        UpdateCheck().onCheckUpdateLink(&window);
-        EXPECT_EQ(prompt.texts(), served.isNull()
-                                      ? QStringList()
-                                      : QStringList{"当前客户端版本是最新的，不需要更新！"});
-    }
-    EXPECT_TRUE(window.isVisible());
-}
-
-// Accepting starts nothing and keeps the program running without field two or the
-// updater, or when the request cannot be recorded: an update type too long to read
-// back, a settings folder that cannot be made (a file stands in its place).
-TEST_F(UpdateCheckTest, WithoutFieldTwoUpdaterOrRecordAcceptingStartsNothingAndTheProgramRuns)
-{
-    const QString offered = QStringLiteral("%1|%2").arg(UpdateCheck::Offered).arg(Offer);
-    const QString unrecorded =
-        offered + QStringLiteral("+无法记录更新请求，请检查配置文件是否可写。|");
-    EXPECT_EQ(check("2.0", true), offered + QStringLiteral("|1||")); // only Update is written
-    EXPECT_EQ(check("2.0|full", false),
-              offered + QStringLiteral("+找不到升级程序 NaloUpdate.exe！|||"));
-    EXPECT_EQ(check("2.0|" + QByteArray(300, 'x'), true), unrecorded + QStringLiteral("1||"));
+    const QString unrecorded = QStringLiteral("无法记录更新请求，请检查配置文件是否可写。");
+    EXPECT_EQ(accept("2.0", true), QStringLiteral("|1||")); // only Update is written
+    EXPECT_EQ(accept("2.0|full", false), QStringLiteral("找不到升级程序 NaloUpdate.exe！|||"));
+    EXPECT_EQ(accept("2.0|" + QByteArray(300, 'x'), true), unrecorded + QStringLiteral("|1||"));
     QDir(config.userDir()).removeRecursively();
     test::writeFile(config.userDir() + QStringLiteral("/NaloSoft"));
-    EXPECT_EQ(check("2.0|full", true), unrecorded + QStringLiteral("||"));
-    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(accept("2.0|full", true), unrecorded + QStringLiteral("|||"));
+    QDir(config.userDir()).removeRecursively();
+    // "全量更新" in code page 936, then a line break and a third field.
+    EXPECT_EQ(accept("2.0|\xc8\xab\xc1\xbf\xb8\xfc\xd0\xc2\r\n|ignored", true),
+              QStringLiteral("started|1|全量更新\r\n|%1").arg(Updater));
 }
 
-TEST_F(UpdateCheckTest, AcceptingStoresBothValuesThenStartsTheUpdaterAndClosesTheWindow)
+// Accepted at start-up, the update ends the program once the window has appeared, also
+// when a box after the offer (the catalogue's) runs events of its own, as a real box does.
+TEST_F(UpdateCheckTest, AnUpdateAcceptedAtStartUpEndsTheProgramOnceTheWindowHasAppeared)
 {
-    // "全量更新" in code page 936, then a line break and a third field.
-    EXPECT_EQ(
-        check("2.0|\xc8\xab\xc1\xbf\xb8\xfc\xd0\xc2\r\n|ignored", true),
-        QStringLiteral("%1|%2|1|全量更新\r\n|%3").arg(UpdateCheck::Offered).arg(Offer, Updater));
-    EXPECT_TRUE(test::waitUntil([&] { return !window.isVisible(); }));
+    serve("2.0|full");
+    for (int box = 0; box < 3; ++box)
+        prompt.onNextMessage([](const QString&) { QCoreApplication::processEvents(); });
+    MainWindow window;
+    window.start();
+    EXPECT_FALSE(window.isVisible());
+    QTimer::singleShot(10000, &window, [&] { static_cast<QDialog&>(window).done(2); }); // no hang
+    EXPECT_EQ(window.exec(), QDialog::Rejected);
+    EXPECT_EQ(prompt.texts().indexOf(Offer), 0);
+    EXPECT_GT(prompt.texts().size(), 1) << "the catalogue's box follows";
+    EXPECT_EQ(shell.programs(), QStringList{Updater});
+    EXPECT_FALSE(window.trayIcon()->isVisible());
+}
+
+// The link's check runs on a worker and writes nothing; a second click meanwhile starts
+// nothing; only an equal version says so, a failed fetch (no version file) says nothing.
+TEST_F(UpdateCheckTest, TheLinkChecksOnceAtATimeAndSaysOnlyWhenUpToDate)
+{
+    MainWindow window;
+    window.start();
+    window.show();
+    for (const QByteArray& served : {QByteArray("1.0.0"), QByteArray()}) {
+        serve(served);
+        prompt.clear();
+        for (int click = 0; click < 2; ++click)
+            QTest::mouseClick(window.control(ControlId::CheckUpdateLink), Qt::LeftButton);
+        ASSERT_TRUE(test::waitUntil([&] { return !window.updateCheckRunning(); }));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(prompt.texts(), served.isNull()
+                                      ? QStringList()
+                                      : QStringList{u"当前客户端版本是最新的，不需要更新！"_s});
+        EXPECT_FALSE(QFile::exists(config.userFile()));
+    }
 }
 
 } // namespace

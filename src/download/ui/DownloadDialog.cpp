@@ -2,7 +2,6 @@
 
 #include "common/ContentServer.h"
 #include "common/ControlIds.h"
-#include "common/Prompt.h"
 #include "common/Shell.h"
 #include "download/HttpDownload.h"
 #include "widgets/Bitmaps.h"
@@ -12,7 +11,6 @@
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QMetaObject>
 
 namespace verdane {
 
@@ -20,6 +18,7 @@ DownloadDialog::DownloadDialog(QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::CustomizeWindowHint)
     , progress_(new SkinProgressBar(this))
+    , status_(new QLabel(this))
 {
     setObjectName(controlName(ControlId::DownloadTemplate));
     setWindowTitle(QStringLiteral("资源下载"));
@@ -30,9 +29,8 @@ DownloadDialog::DownloadDialog(QWidget* parent)
     progress_->setRange(0, progress_->contentsRect().width());
     progress_->setPos(0);
 
-    auto* status = new QLabel(this);
-    status->setObjectName(controlName(ControlId::Status));
-    status->setGeometry(dluRect8pt(25, 39, 124, 19));
+    status_->setObjectName(controlName(ControlId::Status));
+    status_->setGeometry(dluRect8pt(25, 39, 124, 19));
 
     auto* warning = new QLabel(QStringLiteral("未下载完成请勿关闭窗口"), this);
     warning->setObjectName(controlName(ControlId::Warning));
@@ -48,36 +46,18 @@ DownloadDialog::DownloadDialog(QWidget* parent)
     connect(link, &ClickLabel::clicked, this, [] { shell().openWebPage(gameSectionAddress()); });
 }
 
-int DownloadDialog::downloadFile(const QString& url, const QString& localPath,
-                                 const QByteArray& sha256, const std::atomic<bool>* cancel)
-{
-    // Runs on the download worker; the bar moves through queued calls so the
-    // transfer never waits for the screen.
-    DownloadLimits limits;
-    limits.cancel = cancel;
-    HttpDownload download(
-        [this](int percent) {
-            QMetaObject::invokeMethod(
-                this, [this, percent] { showProgress(percent); }, Qt::QueuedConnection);
-        },
-        limits);
-    const int result = download.downloadFile(url, localPath, sha256);
-    const bool cancelled = cancel != nullptr && cancel->load();
-    if (result != 0 && !cancelled && !download.failureMessage().isEmpty())
-        showNotice(download.failureMessage(), this);
-    return result;
-}
-
 void DownloadDialog::showProgress(int percent)
 {
-    findChild<QLabel*>(controlName(ControlId::Status))->setText(downloadStatusText(percent));
+    status_->setText(downloadStatusText(percent));
     progress_->setPos(progressBarPosition(percent));
 }
 
 void DownloadDialog::showCentred()
 {
     if (parentWidget() != nullptr) {
-        const QRect owner = parentWidget()->frameGeometry();
+        // The owner's own area: a window manager's frame around a frameless
+        // window can read as 1 x 1 pixel at its corner (openbox).
+        const QRect owner = parentWidget()->geometry();
         move(owner.center() - QPoint(width() / 2, height() / 2));
     }
     show();

@@ -94,13 +94,6 @@ void ProgramSearchDialog::initialise(const QStringList& roots)
         addSorted(root);
     drives_->setCurrentIndex(drives_->findText(allDrivesText()));
     driveList_ = everyDrive();
-    allDrives_ = true;
-
-    // Runs on the worker thread; the worker waits until the dialog has handled
-    // the report. The dialog outlives every worker (see waitForWorker).
-    scan_->setNotify([this](ScanReport report, const QString& path) {
-        worker_.callOnUiThread([this, report, &path] { onScanReport(report, path); });
-    });
     scan_->addFilter(QStringLiteral(".exe"));
 }
 
@@ -139,26 +132,29 @@ QStringList ProgramSearchDialog::everyDrive() const
 void ProgramSearchDialog::onDriveChosen()
 {
     const QString text = drives_->currentIndex() < 0 ? QString() : drives_->currentText();
-    if (text != allDrivesText()) {
-        driveList_ = QStringList{text};
-        allDrives_ = false;
-    } else {
-        allDrives_ = true;
-        driveList_ = everyDrive();
-    }
+    driveList_ = text != allDrivesText() ? QStringList{text} : everyDrive();
 }
 
 void ProgramSearchDialog::onStart()
 {
-    // A real message box is modal, so this only guards against a start from
-    // within a report, which would wait for the worker that waits for us.
-    if (inReport_ || closePending_)
-        return;
     start_->setEnabled(false);
     running_ = true;
     // A stopped worker may not have noticed yet; the context is not shared twice.
     waitForWorker();
     scan_->clearStop();
+    const int number = ++scanNumber_;
+    // Runs on the worker thread. The dialog outlives every worker (see waitForWorker).
+    scan_->setNotify([this, scan = scan_.get(), number, name = exeName_](ScanReport report,
+                                                                         const QString& path) {
+        const bool found =
+            report == ScanReport::Found && path.section(QLatin1Char('/'), -1) == name;
+        if (found)
+            scan->hold();
+        QMetaObject::invokeMethod(
+            this, [=, this] { onScanReport(number, report, path, found); }, Qt::QueuedConnection);
+        if (found)
+            scan->waitWhileHeld();
+    });
     worker_.run([scan = scan_, roots = driveList_] { scanDrives(*scan, roots); }, [] {});
 }
 
@@ -181,49 +177,43 @@ void ProgramSearchDialog::reject()
 
 void ProgramSearchDialog::done(int result)
 {
+    // The worker never waits for this thread: stopped, it ends at its next check.
     scan_->requestStop();
     running_ = false;
-    if (inReport_) {
-        // The worker is waiting for the report being handled; end once it has returned.
-        closePending_ = true;
-        pendingResult_ = result;
-        return;
-    }
     waitForWorker();
     QDialog::done(result);
 }
 
-void ProgramSearchDialog::onScanReport(ScanReport report, const QString& path)
+void ProgramSearchDialog::onScanReport(int scan, ScanReport report, const QString& path, bool found)
 {
     // A report that crossed a stop request belongs to a scan the user has ended.
-    if (scan_->stopRequested() || !running_)
+    const auto current = [this, scan] { return scan == scanNumber_ && running_; };
+    if (!current())
         return;
-    inReport_ = true;
     if (report == ScanReport::Finished) {
         qCInfo(lcSearch).noquote() << QStringLiteral("the search found no %1").arg(exeName_);
         showNotice(QStringLiteral("搜索完毕！没有找到对应的文件，请重新确定盘符"), this);
         start_->setEnabled(true);
         scan_->clearStop();
         running_ = false;
-    } else {
-        position_->setText(path);
-        const QString fileName = path.section(QLatin1Char('/'), -1);
-        if (fileName == exeName_ &&
-            confirmNotice(QStringLiteral("找到一个符合的文件，是否启用！"), this) &&
-            !closePending_) {
-            Q_EMIT useFoundPath(path);
-            start_->setEnabled(true);
-            scan_->requestStop();
-            running_ = false;
-            reject();
-        }
+        return;
     }
-    inReport_ = false;
-    if (closePending_) {
-        QMetaObject::invokeMethod(
-            this, [this, result = pendingResult_] { done(result); }, Qt::QueuedConnection);
-        closePending_ = false;
+    position_->setText(path);
+    if (!found)
+        return;
+    const bool use = confirmNotice(QStringLiteral("找到一个符合的文件，是否启用！"), this);
+    // Stopped or closed while the question was open: the walk has been released.
+    if (!current())
+        return;
+    if (!use) {
+        scan_->resume();
+        return;
     }
+    Q_EMIT useFoundPath(path);
+    start_->setEnabled(true);
+    scan_->requestStop();
+    running_ = false;
+    reject();
 }
 
 void ProgramSearchDialog::waitForWorker()

@@ -22,9 +22,11 @@ class SkinButton;
 // target. Each widget's objectName is its control id ("1061" for "开始").
 //
 // The scan runs on a worker thread that shares the scan context with this
-// dialog; its reports reach the dialog on the user-interface thread while the
-// worker waits. The dialog never ends (done(), destruction, a new scan) before
-// its worker has ended; a report still on its way when it waits is dropped.
+// dialog; its reports reach the dialog with queued calls. At a file of the
+// name looked for, the walk holds in the scan context until the user has
+// answered; a stop ("停止", closing the dialog) releases it. The dialog never
+// ends (done(), destruction, a new scan) before its worker has ended; a report
+// of an earlier scan still on its way is dropped.
 class ProgramSearchDialog : public QDialog {
     Q_OBJECT
 public:
@@ -36,15 +38,6 @@ public:
 
     // The file name a scan looks for, such as "War3.exe"; set before the dialog runs.
     void setExecutableName(const QString& name);
-    QString ExecutableName() const { return exeName_; }
-
-    // The roots the next scan walks, in order: every root in box order while
-    // "所有本地硬盘" is chosen, else the chosen one alone. Roots are folder paths
-    // as the box shows them ("/", "/home/u/.wine/drive_c/"); a list of them takes
-    // the place of a text of drive letters run together: a path may hold any
-    // character but NUL, so no separator would be safe.
-    QStringList DriveList() const { return driveList_; }
-    bool AllDrives() const { return allDrives_; }
     bool isRunning() const { return running_; }
     // A worker thread exists that has not ended yet (a stopped one may still be winding down).
     bool workerActive() const;
@@ -55,7 +48,7 @@ public:
 Q_SIGNALS:
     // An accepted file, emitted on the user-interface thread; receivers apply
     // the path before they return. The dialog closes afterwards; a receiver
-    // must not delete it (the worker waits on it), deleteLater() is fine.
+    // must not delete it, deleteLater() is fine.
     void useFoundPath(const QString& path);
 
 protected:
@@ -67,7 +60,8 @@ private:
     void onDriveChosen();
     void onStart();
     void onStop();
-    void onScanReport(ScanReport report, const QString& path);
+    // found: the file has the name looked for, and the walk holds until answered.
+    void onScanReport(int scan, ScanReport report, const QString& path, bool found);
     void addSorted(const QString& text);
     QStringList everyDrive() const;
     void waitForWorker();
@@ -80,14 +74,15 @@ private:
     SkinButton* exit_ = nullptr;
     QComboBox* drives_ = nullptr;
     QLabel* position_ = nullptr;
+    // The roots the next scan walks, in order: every root in box order while
+    // "所有本地硬盘" is chosen, else the chosen one alone. Roots are folder paths
+    // as the box shows them ("/", "/home/u/.wine/drive_c/").
     QStringList driveList_;
-    bool allDrives_ = true;
     // Shared with the worker, which keeps it alive for as long as it runs.
     std::shared_ptr<DriveScan> scan_;
     bool running_ = false;
-    bool inReport_ = false; // the worker waits for onScanReport to return
-    bool closePending_ = false;
-    int pendingResult_ = 0;
+    // Counts the scans started, so that a report of an earlier one is known.
+    int scanNumber_ = 0;
     Worker worker_{this};
 };
 
