@@ -1,4 +1,5 @@
 #include "common/Shell.h"
+#include "common/WebAddress.h"
 
 #include "support/Files.h"
 #include "support/PrintQString.h"
@@ -74,6 +75,15 @@ TEST_F(RealShellTest, WindowsProgramsGoToWineInTheirPrefixAndNativeOnesStartThem
     shell().openProgram(dir.filePath(u"game folder/Start.exe"_s));
     EXPECT_EQ(waitFor(native), u"/inherited|0|"_s);
     EXPECT_FALSE(QFile::exists(wine));
+}
+
+TEST(isWebUrl, TakesHttpAndHttpsAddressesWithAHostOnly)
+{
+    for (const auto& [address, web] :
+         {std::pair{"https://127.0.0.1/a.png", true}, {"HTTP://h/x", true}, {"http:///x", false},
+          {"file:///etc/passwd", false}, {"file://localhost/etc/passwd", false},
+          {"ftp://host/x", false}, {"javascript:alert(1)", false}, {"about:blank", false}})
+        EXPECT_EQ(isWebUrl(QUrl(QString::fromLatin1(address))), web) << address;
 }
 
 // A browser that logs its arguments, one a line: only web addresses reach it,

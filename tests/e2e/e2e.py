@@ -5,6 +5,7 @@ user or the system can see. Usage: e2e.py <scenario>; exit status 0 is a pass.""
 
 import hashlib
 import os
+import signal
 import socket
 import sqlite3
 import subprocess
@@ -37,6 +38,55 @@ def run(*command, env=None):
     return subprocess.run(command, env=env, capture_output=True, text=True, timeout=20)
 
 
+def session(leader):
+    """The processes of the session that leader started (its web engine helpers too)."""
+    members = []
+    for entry in os.listdir("/proc"):
+        try:
+            with open("/proc/%s/stat" % entry) as handle:
+                fields = handle.read().rsplit(")", 1)[1].split()
+        except (OSError, IndexError):
+            continue  # not a process, or one that has just gone
+        if fields[0] != "Z" and int(fields[3]) == leader:  # state ppid pgrp session
+            members.append(int(entry))
+    return members
+
+
+def start_program(env, cwd):
+    """The program in a session of its own, so that everything it starts can be found."""
+    return subprocess.Popen([os.path.join(BINARY_DIR, "verdane")], cwd=cwd, env=env,
+                            start_new_session=True)
+
+
+def end_program(program, check):
+    """Ends the program's whole session. With check, a process of it that outlives a program
+    which has ended by itself fails the scenario."""
+    if program is None:
+        return
+    ended = program.poll() is not None
+    left = []
+    if ended and check:
+        try:
+            wait_for("the program's processes to end", lambda: not session(program.pid), 10)
+        except AssertionError:
+            left = session(program.pid)
+    for pid in session(program.pid):
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+    program.wait()
+    wait_for("the program's processes to go", lambda: not session(program.pid))
+    assert not left, "processes of the program outlived it: %s" % left
+
+
+def stop(process):
+    if process is not None and process.poll() is None:
+        process.kill()
+    if process is not None:
+        process.wait()
+
+
 class World:
     """A temporary home: a catalogue of seven maps and a tool, a content server with a
     request log, settings with a game path, and a browser that records its arguments."""
@@ -56,9 +106,15 @@ class World:
         self.server = subprocess.Popen(
             [sys.executable, os.path.join(SOURCE_DIR, "tools/content_server.py"), "--root",
              self.path("www"), "--port", "0", "--log", self.requests, "--no-store"],
-            stdout=subprocess.PIPE,
-            text=True)
-        self.port = int(self.server.stdout.readline().split()[1])
+            stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
+        try:
+            self.port = int(self.server.stdout.readline().split()[1])
+            self.fill()
+        except BaseException:
+            stop(self.server)
+            raise
+
+    def fill(self):
         for name in ("map0.w3x", "map1.w3x"):
             self.write("www/files/" + name, os.urandom(300000), "wb")
         database = sqlite3.connect(self.path("run/ZarnREZ.dat"))
@@ -106,30 +162,32 @@ class Desktop:
     """Xvfb with openbox on a display of its own, and the program on it."""
 
     def __init__(self, world, port=None):
-        self.world, self.program = world, None
+        self.world, self.program, self.wm = world, None, None
         with open(world.path("display"), "w") as handle:  # Xvfb writes its number when ready
             self.xvfb = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(handle.fileno()), "-noreset", "-nolisten", "tcp",
                  "-screen", "0", "1024x768x24"], pass_fds=[handle.fileno()],
                 stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        number = wait_for("Xvfb", lambda: world.read("display").strip())
-        self.env = world.environment({"DISPLAY": ":" + number}, port)
-        self.wm = subprocess.Popen(["openbox"], env=self.env, stderr=subprocess.DEVNULL)
-
-    def __enter__(self):
         try:
+            number = wait_for("Xvfb", lambda: world.read("display").strip())
+            self.env = world.environment({"DISPLAY": ":" + number}, port)
+            self.wm = subprocess.Popen(["openbox"], env=self.env, stdin=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
             wait_for("the window manager", lambda: "window id" in self.x(
                 "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False))
-        except AssertionError:
-            self.__exit__()
+        except BaseException:
+            self.__exit__(True)
             raise
+
+    def __enter__(self):
         return self
 
     def __exit__(self, *error):
-        for process in (self.program, self.wm, self.xvfb):
-            if process is not None and process.poll() is None:
-                process.kill()
-                process.wait()
+        try:
+            end_program(self.program, check=not any(error))
+        finally:
+            stop(self.wm)
+            stop(self.xvfb)
 
     def x(self, *command, check=True):
         done = run(*command, env=self.env)
@@ -138,8 +196,7 @@ class Desktop:
 
     def start(self, wait=True):
         self.started = time.monotonic()
-        self.program = subprocess.Popen([os.path.join(BINARY_DIR, "verdane")],
-                                        cwd=self.world.path("run"), env=self.env)
+        self.program = start_program(self.env, self.world.path("run"))
         return self.window(TITLE) if wait else None
 
     def windows(self, name):
@@ -355,8 +412,7 @@ def wayland_window(world):
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
     try:
         wait_for("weston", lambda: os.path.exists(world.path("runtime/verdane-e2e")))
-        processes.append(subprocess.Popen([os.path.join(BINARY_DIR, "verdane")],
-                                          cwd=world.path("run"), env=env))
+        processes.append(start_program(env, world.path("run")))
         wait_for("page 1", lambda: {"p0.svg", "p1.svg", "p2.svg"} <= set(world.pictures()))
         time.sleep(2)  # the pictures are drawn after they arrive
         os.makedirs(world.path("shots"))
@@ -367,9 +423,8 @@ def wayland_window(world):
         assert colour_pixels(shot, KEY_COLOUR) == 0, "the key colour shows"
         assert colour_pixels(shot, PICTURE_COLOUR) > 500, "the rows' pictures are not drawn"
     finally:
-        for process in processes:
-            process.kill()
-            process.wait()
+        end_program(processes[1] if len(processes) > 1 else None, check=False)
+        stop(processes[0])
 
 
 SCENARIOS = {f.__name__: f for f in (
@@ -387,8 +442,7 @@ def main():
         try:
             scenario(world)
         finally:
-            world.server.kill()
-            world.server.wait()
+            stop(world.server)
 
 
 if __name__ == "__main__":

@@ -67,7 +67,8 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
         {get(file, work.path()), u"cannot create the file: Is a directory"_s},
         {[&] { // a download job whose link names a file the program refuses to create
              std::atomic<bool> cancel{false};
-             DownloadJob(nullptr, {0, 0, server.url(u"/files/.a.w3x"_s), {}}, cancel).run({});
+             const QString link = server.url(u"/files/.a.w3x"_s).replace(u"//"_s, u"//user:pw@"_s);
+             DownloadJob(nullptr, {0, 0, link, {}}, cancel).run({});
          },
          u"refused: unusable file name \".a.w3x\""_s},
         {[] { CatalogueDatabase broken(u"broken.dat"_s); },
@@ -83,6 +84,7 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
         const QByteArray log = test::readFile(logFilePath());
         EXPECT_EQ(log.count('\n'), 1) << log.toStdString();
         EXPECT_TRUE(log.contains(each.cause.toUtf8())) << log.toStdString();
+        EXPECT_FALSE(log.contains("user") || log.contains("pw@")) << log.toStdString();
     }
 }
 
@@ -101,15 +103,21 @@ TEST_F(LogTest, RotatesAtTheSizeBoundKeepingThreeFiles)
 
 TEST_F(LogTest, AnUnwritableLogChangesNothingForTheUser)
 {
-    // A file where the folder should be; a full disk.
+    // A file where the folder should be (the home beside it); a full disk.
     ASSERT_TRUE(test::writeFile(work.filePath(u"state"_s), "x"));
     qputenv("XDG_STATE_HOME", QFile::encodeName(work.filePath(u"state"_s)));
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(work.path()));
     installLogHandler();
     LogFile(u"/dev/full"_s).append("lost\n");
     HttpDownload download;
     download.downloadFile(u"http://127.0.0.1:9/a.w3x"_s, work.filePath(u"a.w3x"_s));
+    qputenv("HOME", home);
     EXPECT_EQ(download.failure(), DownloadFailure::Connect);
-    EXPECT_FALSE(QFileInfo::exists(logFilePath()));
+    // The line is lost: neither the file in the way nor any other place took it.
+    EXPECT_EQ(test::readFile(work.filePath(u"state"_s)), "x");
+    EXPECT_EQ(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{u"state"_s});
 }
 
 TEST_F(LogTest, TheWindowMenuOpensTheLogFolderBeforeItsSeparator)

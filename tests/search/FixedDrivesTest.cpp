@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace verdane {
 namespace {
 
@@ -46,6 +48,34 @@ TEST(fixedDriveMounts, KeepsLocalDisksAndLeavesOutTheRest)
               (QStringList{"/", "/home/", "/srv/games/", "/mnt/win/", "/mnt/data disk/"}));
     EXPECT_EQ(fixedDriveMounts(container, probe), (QStringList{"/", "/work/"}));
     EXPECT_EQ(fixedDriveMounts("garbage\n\n1 2 3 - ext4\n", probe), QStringList{});
+}
+
+TEST(isRemovableDevice, ReadsTheFlagOfTheDiskOrItsPartitionInSysfs)
+{
+    // A fixed disk, a USB stick and a CD drive, as the kernel lays them out.
+    QTemporaryDir sys;
+    const auto put = [&](const char* path, const QByteArray& text) {
+        test::writeFile(sys.filePath(QString::fromLatin1(path)), text);
+    };
+    put("devices/pci/block/sda/removable", "0\n");
+    put("devices/usb/block/sdc/removable", "1\n");
+    put("devices/ata/block/sr0/removable", "1\n");
+    for (const auto& [link, target] : {std::pair{"class/block/sda1", "devices/pci/block/sda/sda1"},
+                                       {"class/block/sdc1", "devices/usb/block/sdc/sdc1"},
+                                       {"class/block/sr0", "devices/ata/block/sr0"},
+                                       {"dev/block/8:33", "devices/usb/block/sdc/sdc1"}}) {
+        QDir().mkpath(sys.filePath(QString::fromLatin1(target)));
+        QDir().mkpath(sys.filePath(QString::fromLatin1(link)).section(u'/', 0, -2));
+        QFile::link(sys.filePath(QString::fromLatin1(target)), sys.filePath(QString::fromLatin1(link)));
+    }
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"/dev/sda1", "", false},  {"/dev/sdc1", "", true},    {"/dev/sr0", "", true},
+        {"/dev/nvme9n1", "", false}, {"UUID=x", "8:33", true}, {"UUID=x", "8:1", false}};
+    for (const auto& [source, majorMinor, removable] : cases)
+        EXPECT_EQ(isRemovableDevice(sys.path(), QString::fromLatin1(source),
+                                    QString::fromLatin1(majorMinor)),
+                  removable)
+            << source << ' ' << majorMinor;
 }
 
 TEST(wineDriveRoots, AreTheDriveCOfEveryWinePrefix)
