@@ -205,7 +205,8 @@ void scanDrives(const DriveScan& scan, const QStringList& roots)
     for (const QString& folder : roots) {
         Root root = openRoot(folder);
         // The same folder named twice (a link, another spelling) is walked once.
-        const bool seen = std::ranges::any_of(opened, [&](const Root& r) { return r.id == root.id; });
+        const bool seen =
+            std::ranges::any_of(opened, [&](const Root& r) { return r.id == root.id; });
         if (root.fd >= 0 && seen)
             ::close(root.fd);
         else if (root.fd >= 0)

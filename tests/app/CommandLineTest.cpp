@@ -16,9 +16,7 @@ TEST(CommandLineTest, AnswersWithoutADisplayAndTouchesNothing)
         QByteArray output; // on stdout after 0, on stderr (one line) after 2
     } cases[] = {
         {{QStringLiteral("--version")}, 0, "Verdane " VERDANE_VERSION "\n"},
-        {{QStringLiteral("-v")}, 0, "Verdane " VERDANE_VERSION "\n"},
         {{QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-v")}, 0, "Verdane"},
-        {{QStringLiteral("--help")}, 0, "--version"},
         {{QStringLiteral("-h")}, 0, "--version"},
         {{QStringLiteral("--frobnicate")}, 2, "'frobnicate'"},
         {{QStringLiteral("stray")}, 2, "'stray'"},

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 using namespace verdane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -34,23 +35,21 @@ QList<qint64> sessionOf(qint64 leader)
     return members;
 }
 
-// What the program wrote into its home, outside the settings, the log and its cache folder.
+// What the program wrote into its home outside the settings, the log and its cache folder
+// (a folder on the way to one of those is no stray either).
 QStringList strayFiles(const QString& home)
 {
-    const QStringList own{QStringLiteral("config/"), QStringLiteral("xdg/"),
-                          QStringLiteral(".cache/NaloSoft/Verdane/"),
-                          QStringLiteral(".local/state/NaloSoft/Verdane/")};
+    const QStringList own{u"config/"_s, u"xdg/"_s, u".cache/NaloSoft/Verdane/"_s,
+                          u".local/state/NaloSoft/Verdane/"_s};
     QStringList stray;
-    QDirIterator it(home, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = QDir(home).relativeFilePath(it.next()) + u'/';
-        // A folder on the way to one of the program's own is no stray either.
-        if (std::none_of(own.begin(), own.end(), [&](const QString& folder) {
-                return path.startsWith(folder) || folder.startsWith(path);
-            }))
+    for (QDirIterator it(home,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        if (const QString path = QDir(home).relativeFilePath(it.next()) + u'/';
+            std::ranges::none_of(
+                own, [&](const QString& f) { return path.startsWith(f) || f.startsWith(path); }))
             stray.append(path);
-    }
     return stray;
 }
 

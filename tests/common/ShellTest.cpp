@@ -79,10 +79,11 @@ TEST_F(RealShellTest, WindowsProgramsGoToWineInTheirPrefixAndNativeOnesStartThem
 
 TEST(isWebUrl, TakesHttpAndHttpsAddressesWithAHostOnly)
 {
-    for (const auto& [address, web] :
-         {std::pair{"https://127.0.0.1/a.png", true}, {"HTTP://h/x", true}, {"http:///x", false},
-          {"file:///etc/passwd", false}, {"file://localhost/etc/passwd", false},
-          {"ftp://host/x", false}, {"javascript:alert(1)", false}, {"about:blank", false}})
+    const std::pair<const char*, bool> cases[] = {
+        {"https://h/a", true},         {"HTTP://h/x", true},          {"http:///x", false},
+        {"file:///etc/passwd", false}, {"file://localhost/x", false}, {"ftp://h/x", false},
+        {"javascript:x()", false},     {"about:blank", false}};
+    for (const auto& [address, web] : cases)
         EXPECT_EQ(isWebUrl(QUrl(QString::fromLatin1(address))), web) << address;
 }
 

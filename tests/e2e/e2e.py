@@ -3,6 +3,7 @@
 the openbox window manager, or weston), driven with real keys and clicks and checked by what a
 user or the system can see. Usage: e2e.py <scenario>; exit status 0 is a pass."""
 
+import contextlib
 import hashlib
 import os
 import signal
@@ -39,51 +40,40 @@ def run(*command, env=None):
 
 
 def session(leader):
-    """The processes of the session that leader started (its web engine helpers too)."""
-    members = []
-    for entry in os.listdir("/proc"):
+    """The live processes of the session that leader started (its web engine helpers too)."""
+    def stat(pid):
         try:
-            with open("/proc/%s/stat" % entry) as handle:
-                fields = handle.read().rsplit(")", 1)[1].split()
+            with open("/proc/%s/stat" % pid) as handle:
+                return handle.read().rsplit(")", 1)[1].split()  # state ppid pgrp session ...
         except (OSError, IndexError):
-            continue  # not a process, or one that has just gone
-        if fields[0] != "Z" and int(fields[3]) == leader:  # state ppid pgrp session
-            members.append(int(entry))
-    return members
+            return ["Z", 0, 0, 0]
+    return [int(p) for p in os.listdir("/proc") if p.isdigit() and
+            stat(p)[0] != "Z" and int(stat(p)[3]) == leader]
 
 
 def start_program(env, cwd):
-    """The program in a session of its own, so that everything it starts can be found."""
+    """The program in a session of its own, so that all it starts can be found and ended."""
     return subprocess.Popen([os.path.join(BINARY_DIR, "verdane")], cwd=cwd, env=env,
                             start_new_session=True)
 
 
 def end_program(program, check):
-    """Ends the program's whole session. With check, a process of it that outlives a program
-    which has ended by itself fails the scenario."""
-    if program is None:
-        return
-    ended = program.poll() is not None
-    left = []
-    if ended and check:
-        try:
+    """Ends the program's whole session; with check, a process outliving the program's own end
+    fails the scenario."""
+    ended = program is not None and program.poll() is not None
+    try:
+        if ended and check:
             wait_for("the program's processes to end", lambda: not session(program.pid), 10)
-        except AssertionError:
-            left = session(program.pid)
-    for pid in session(program.pid):
-        try:
-            os.kill(pid, signal.SIGKILL)
-        except ProcessLookupError:
-            pass
-    program.wait()
-    wait_for("the program's processes to go", lambda: not session(program.pid))
-    assert not left, "processes of the program outlived it: %s" % left
+    finally:
+        for pid in session(program.pid) if program else []:
+            with contextlib.suppress(ProcessLookupError):
+                os.kill(pid, signal.SIGKILL)
+        stop(program)
 
 
 def stop(process):
-    if process is not None and process.poll() is None:
-        process.kill()
     if process is not None:
+        process.kill()
         process.wait()
 
 
@@ -91,7 +81,7 @@ class World:
     """A temporary home: a catalogue of seven maps and a tool, a content server with a
     request log, settings with a game path, and a browser that records its arguments."""
 
-    def __init__(self, tmp):
+    def __init__(self, tmp, cleanup):
         self.tmp, self.game = tmp, os.path.join(tmp, "game")
         self.requests, self.browsed = self.path("requests.log"), self.path("browsed.log")
         for folder in ("www/pic", "www/files", "www/zarn/plexa", "www/zarn/box", "www/plexa",
@@ -107,14 +97,8 @@ class World:
             [sys.executable, os.path.join(SOURCE_DIR, "tools/content_server.py"), "--root",
              self.path("www"), "--port", "0", "--log", self.requests, "--no-store"],
             stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
-        try:
-            self.port = int(self.server.stdout.readline().split()[1])
-            self.fill()
-        except BaseException:
-            stop(self.server)
-            raise
-
-    def fill(self):
+        cleanup(stop, self.server)  # whatever happens from here on
+        self.port = int(self.server.stdout.readline().split()[1])
         for name in ("map0.w3x", "map1.w3x"):
             self.write("www/files/" + name, os.urandom(300000), "wb")
         database = sqlite3.connect(self.path("run/ZarnREZ.dat"))
@@ -437,12 +421,8 @@ def main():
     scenario = SCENARIOS.get(sys.argv[1] if len(sys.argv) == 2 else "")
     if scenario is None:
         sys.exit("usage: e2e.py {%s}" % ",".join(SCENARIOS))
-    with tempfile.TemporaryDirectory(prefix="verdane-e2e-") as tmp:
-        world = World(tmp)
-        try:
-            scenario(world)
-        finally:
-            stop(world.server)
+    with tempfile.TemporaryDirectory(prefix="verdane-e2e-") as tmp, contextlib.ExitStack() as stack:
+        scenario(World(tmp, stack.callback))
 
 
 if __name__ == "__main__":
