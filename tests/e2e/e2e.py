@@ -40,34 +40,43 @@ def run(*command, env=None):
 
 
 def session(leader):
-    """The live processes of the session that leader started (its web engine helpers too)."""
-    def stat(pid):
-        try:
-            with open("/proc/%s/stat" % pid) as handle:
-                return handle.read().rsplit(")", 1)[1].split()  # state ppid pgrp session ...
-        except (OSError, IndexError):
-            return ["Z", 0, 0, 0]
-    return [int(p) for p in os.listdir("/proc") if p.isdigit() and
-            stat(p)[0] != "Z" and int(stat(p)[3]) == leader]
+    """The live processes of the process group that leader started (its web engine helpers)."""
+    members = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        with contextlib.suppress(OSError, IndexError), open("/proc/%s/stat" % pid) as handle:
+            fields = handle.read().rsplit(")", 1)[1].split()  # state ppid pgrp ...
+            members += [int(pid)] if fields[0] != "Z" and int(fields[2]) == leader else []
+    return members
+
+
+def strays(home, own=(".cache/", ".local/state/NaloSoft/Verdane/")):
+    """What is in the home outside the caches and the log folder (and the folders on the way):
+    the web engine keeps nothing in ~/.local/share. (The desktop's GL shader caches and the
+    window manager's log share ~/.cache with the program's own folder.)"""
+    paths = [os.path.relpath(os.path.join(d, n), home) + "/" for d, ds, fs in os.walk(home)
+             for n in ds + fs]
+    return [p for p in paths if not any(p.startswith(o) or o.startswith(p) for o in own)]
 
 
 def start_program(env, cwd):
-    """The program in a session of its own, so that all it starts can be found and ended."""
-    return subprocess.Popen([os.path.join(BINARY_DIR, "verdane")], cwd=cwd, env=env,
-                            start_new_session=True)
+    """The program in a process group of its own, so that all it starts can be ended."""
+    program = subprocess.Popen([os.path.join(BINARY_DIR, "verdane")], cwd=cwd, env=env,
+                               start_new_session=True)
+    program.home = env["HOME"]
+    return program
 
 
 def end_program(program, check):
-    """Ends the program's whole session; with check, a process outliving the program's own end
-    fails the scenario."""
-    ended = program is not None and program.poll() is not None
+    """Ends the program's whole process group. With check, a process outliving the program's own
+    end, or anything it left in its home outside its folders, fails the scenario."""
     try:
-        if ended and check:
+        if check and program is not None and program.poll() is not None:
             wait_for("the program's processes to end", lambda: not session(program.pid), 10)
+            assert not strays(program.home), "left in the home: %s" % strays(program.home)
     finally:
-        for pid in session(program.pid) if program else []:
+        if program is not None:
             with contextlib.suppress(ProcessLookupError):
-                os.kill(pid, signal.SIGKILL)
+                os.killpg(program.pid, signal.SIGKILL)
         stop(program)
 
 
