@@ -39,8 +39,8 @@ def run(*command, env=None):
     return subprocess.run(command, env=env, capture_output=True, text=True, timeout=20)
 
 
+# The live processes of the process group that leader started (its web engine helpers).
 def session(leader):
-    """The live processes of the process group that leader started (its web engine helpers)."""
     members = []
     for pid in filter(str.isdigit, os.listdir("/proc")):
         with contextlib.suppress(OSError, IndexError), open("/proc/%s/stat" % pid) as handle:
@@ -49,26 +49,26 @@ def session(leader):
     return members
 
 
+# What is in the home outside the caches and the log folder (and the folders on the way): the
+# web engine keeps nothing in ~/.local/share. (The desktop's GL shader caches and the window
+# manager's log share ~/.cache with the program's own folder.)
 def strays(home, own=(".cache/", ".local/state/NaloSoft/Verdane/")):
-    """What is in the home outside the caches and the log folder (and the folders on the way):
-    the web engine keeps nothing in ~/.local/share. (The desktop's GL shader caches and the
-    window manager's log share ~/.cache with the program's own folder.)"""
     paths = [os.path.relpath(os.path.join(d, n), home) + "/" for d, ds, fs in os.walk(home)
              for n in ds + fs]
     return [p for p in paths if not any(p.startswith(o) or o.startswith(p) for o in own)]
 
 
+# The program in a process group of its own, so that all it starts can be ended.
 def start_program(env, cwd):
-    """The program in a process group of its own, so that all it starts can be ended."""
     program = subprocess.Popen([os.path.join(BINARY_DIR, "verdane")], cwd=cwd, env=env,
                                start_new_session=True)
     program.home = env["HOME"]
     return program
 
 
+# Ends the program's whole process group. With check, a process outliving the program's own end,
+# or anything it left in its home outside its folders, fails the scenario.
 def end_program(program, check):
-    """Ends the program's whole process group. With check, a process outliving the program's own
-    end, or anything it left in its home outside its folders, fails the scenario."""
     try:
         if check and program is not None and program.poll() is not None:
             wait_for("the program's processes to end", lambda: not session(program.pid), 10)
@@ -91,7 +91,7 @@ class World:
     request log, settings with a game path, and a browser that records its arguments."""
 
     def __init__(self, tmp, cleanup):
-        self.tmp, self.game = tmp, os.path.join(tmp, "game")
+        self.tmp, self.game, self.cleanup = tmp, os.path.join(tmp, "game"), cleanup
         self.requests, self.browsed = self.path("requests.log"), self.path("browsed.log")
         for folder in ("www/pic", "www/files", "www/zarn/plexa", "www/zarn/box", "www/plexa",
                        "game/Maps", "run", "config/NaloSoft", "xdg/NaloSoft", "home", "runtime"):
@@ -155,24 +155,22 @@ class Desktop:
     """Xvfb with openbox on a display of its own, and the program on it."""
 
     def __init__(self, world, port=None):
-        self.world, self.program, self.wm = world, None, None
+        self.world, self.program = world, None
         with open(world.path("display"), "w") as handle:  # Xvfb writes its number when ready
             self.xvfb = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(handle.fileno()), "-noreset", "-nolisten", "tcp",
                  "-screen", "0", "1024x768x24"], pass_fds=[handle.fileno()],
                 stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
-            number = wait_for("Xvfb", lambda: world.read("display").strip())
-            self.env = world.environment({"DISPLAY": ":" + number}, port)
-            self.wm = subprocess.Popen(["openbox"], env=self.env, stdin=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL)
-            wait_for("the window manager", lambda: "window id" in self.x(
-                "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False))
-        except BaseException:
-            self.__exit__(True)
-            raise
+        world.cleanup(stop, self.xvfb)  # also when the desktop does not come up
+        number = wait_for("Xvfb", lambda: world.read("display").strip())
+        self.env = world.environment({"DISPLAY": ":" + number}, port)
+        self.wm = subprocess.Popen(["openbox"], env=self.env, stdin=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        world.cleanup(stop, self.wm)
 
     def __enter__(self):
+        wait_for("the window manager", lambda: "window id" in self.x(
+            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False))
         return self
 
     def __exit__(self, *error):
@@ -399,25 +397,22 @@ def mute_update_server(world):
 
 def wayland_window(world):
     env = world.environment({"WAYLAND_DISPLAY": "verdane-e2e", "QT_QPA_PLATFORM": "wayland"})
-    processes = [subprocess.Popen(
+    world.cleanup(stop, subprocess.Popen(
         ["weston", "--backend=headless-backend.so", "--use-pixman", "--socket=verdane-e2e",
          "--width=1024", "--height=768", "--debug", "--idle-time=0"], env=env,
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
-    try:
-        wait_for("weston", lambda: os.path.exists(world.path("runtime/verdane-e2e")))
-        processes.append(start_program(env, world.path("run")))
-        wait_for("page 1", lambda: {"p0.svg", "p1.svg", "p2.svg"} <= set(world.pictures()))
-        time.sleep(2)  # the pictures are drawn after they arrive
-        os.makedirs(world.path("shots"))
-        subprocess.run(["weston-screenshooter"], cwd=world.path("shots"), env=env, check=True,
-                       timeout=20)
-        shot = os.path.join(world.path("shots"), os.listdir(world.path("shots"))[0])
-        assert processes[1].poll() is None
-        assert colour_pixels(shot, KEY_COLOUR) == 0, "the key colour shows"
-        assert colour_pixels(shot, PICTURE_COLOUR) > 500, "the rows' pictures are not drawn"
-    finally:
-        end_program(processes[1] if len(processes) > 1 else None, check=False)
-        stop(processes[0])
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    wait_for("weston", lambda: os.path.exists(world.path("runtime/verdane-e2e")))
+    program = start_program(env, world.path("run"))
+    world.cleanup(end_program, program, False)  # before weston ends
+    wait_for("page 1", lambda: {"p0.svg", "p1.svg", "p2.svg"} <= set(world.pictures()))
+    time.sleep(2)  # the pictures are drawn after they arrive
+    os.makedirs(world.path("shots"))
+    subprocess.run(["weston-screenshooter"], cwd=world.path("shots"), env=env, check=True,
+                   timeout=20)
+    shot = os.path.join(world.path("shots"), os.listdir(world.path("shots"))[0])
+    assert program.poll() is None
+    assert colour_pixels(shot, KEY_COLOUR) == 0, "the key colour shows"
+    assert colour_pixels(shot, PICTURE_COLOUR) > 500, "the rows' pictures are not drawn"
 
 
 SCENARIOS = {f.__name__: f for f in (
