@@ -55,10 +55,8 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
     const auto get = [&](const QString& link, const QString& to) {
         return [=] { HttpDownload().downloadFile(link, to); };
     };
-    const struct {
-        std::function<void()> action;
-        QString cause;
-    } cases[] = {
+    const std::pair<std::function<void()>, QString> cases[] = {
+        // what is done, the cause logged
         {get(file, target), u"downloaded %1 to %2 (50000 bytes)"_s.arg(file, target)},
         {get(QString(missing).replace(u"//"_s, u"//user:pw@"_s), target),
          u"%1 to %2 failed: HTTP status 404"_s.arg(missing, target)},
@@ -78,12 +76,12 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
          u"the server answered HTTP status 503"_s},
     };
     QDir::setCurrent(work.path());
-    for (const auto& each : cases) {
+    for (const auto& [action, cause] : cases) {
         QFile::remove(logFilePath());
-        each.action();
+        action();
         const QByteArray log = test::readFile(logFilePath());
         EXPECT_EQ(log.count('\n'), 1) << log.toStdString();
-        EXPECT_TRUE(log.contains(each.cause.toUtf8())) << log.toStdString();
+        EXPECT_TRUE(log.contains(cause.toUtf8())) << log.toStdString();
         EXPECT_FALSE(log.contains("user") || log.contains("pw@")) << log.toStdString();
     }
 }

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace verdane;
 
 namespace {
@@ -77,17 +79,13 @@ TEST_F(WebCacheTest, WhatWasSeenShowsWithoutTheServerAndTheRestAQuietPlaceholder
     ASSERT_TRUE(shows(picture_, served) && shows(page_, Qt::blue));
     const QString base = server->url({});
     server.reset();
-    const struct {
-        WebPanel* panel;
-        const char* path;
-        QColor expected;
-    } cases[] = {{&picture_, "/unseen.png", {}},
-                 {&picture_, "/seen.png", served},
-                 {&page_, "/unseen.html", {}},
-                 {&page_, "/seen.html", Qt::blue}};
-    for (const auto& c : cases) {
-        c.panel->setPageUrl(base + QString::fromLatin1(c.path));
-        EXPECT_TRUE(shows(*c.panel, c.expected)) << c.path;
+    const std::tuple<WebPanel*, const char*, QColor> cases[] = {{&picture_, "/unseen.png", {}},
+                                                                {&picture_, "/seen.png", served},
+                                                                {&page_, "/unseen.html", {}},
+                                                                {&page_, "/seen.html", Qt::blue}};
+    for (const auto& [panel, path, expected] : cases) {
+        panel->setPageUrl(base + QString::fromLatin1(path));
+        EXPECT_TRUE(shows(*panel, expected)) << path;
     }
 }
 
