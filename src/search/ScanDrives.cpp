@@ -11,8 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace verdane {
 
@@ -34,15 +36,25 @@ qsizetype nameLength(std::string_view name)
     return static_cast<qsizetype>(name.size());
 }
 
+// A folder as the file system knows it, whatever path leads there.
+struct FolderId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FolderId&) const = default;
+};
+
 // One walk below a root. Holds the current folder's path (without a trailing
-// slash; empty for "/") and its length in code page 936 bytes.
+// slash; empty for "/") and its length in code page 936 bytes. Folders that
+// are roots of their own walks are left to those.
 class FolderWalk {
 public:
-    FolderWalk(const DriveScan& scan, dev_t device, std::string path, qsizetype length)
+    FolderWalk(const DriveScan& scan, dev_t device, std::string path, qsizetype length,
+               const std::vector<FolderId>& otherRoots)
         : scan_(scan)
         , device_(device)
         , path_(std::move(path))
         , length_(length)
+        , otherRoots_(otherRoots)
     {
     }
 
@@ -56,6 +68,7 @@ private:
     const dev_t device_;
     std::string path_;
     qsizetype length_;
+    const std::vector<FolderId>& otherRoots_;
 };
 
 void FolderWalk::walk(int fd)
@@ -117,7 +130,8 @@ void FolderWalk::walk(int fd)
         if (child < 0)
             continue;
         struct stat st;
-        if (fstat(child, &st) != 0 || st.st_dev != device_) {
+        if (fstat(child, &st) != 0 || st.st_dev != device_ ||
+            std::ranges::find(otherRoots_, FolderId{st.st_dev, st.st_ino}) != otherRoots_.end()) {
             ::close(child);
             continue;
         }
@@ -138,35 +152,77 @@ void FolderWalk::report(std::string_view name)
     scan_.report(ScanReport::Found, QString::fromUtf8(full.data(), qsizetype(full.size())));
 }
 
+// A root opened for its walk: the folder, its path as the walk spells it and its length.
+struct Root {
+    int fd = -1;
+    FolderId id{};
+    QByteArray bytes;
+    qsizetype length = 0;
+};
+
+Root openRoot(const QString& folder)
+{
+    Root root;
+    QString trimmed = folder;
+    while (trimmed.endsWith(QLatin1Char('/')))
+        trimmed.chop(1);
+    root.length = cp936Length(trimmed);
+    if (folder.isEmpty() || root.length > MaxScanPathBytes)
+        return root;
+    root.bytes = QFile::encodeName(trimmed);
+    root.fd = ::open(root.bytes.isEmpty() ? "/" : root.bytes.constData(),
+                     O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st;
+    if (root.fd >= 0 && fstat(root.fd, &st) != 0) {
+        ::close(root.fd);
+        root.fd = -1;
+    }
+    if (root.fd >= 0)
+        root.id = {st.st_dev, st.st_ino};
+    return root;
+}
+
+void walkRoot(const DriveScan& scan, Root& root, const std::vector<FolderId>& otherRoots)
+{
+    FolderWalk(scan, root.id.device, root.bytes.toStdString(), root.length, otherRoots)
+        .walk(root.fd);
+    root.fd = -1;
+}
+
 } // namespace
 
 void scanFolder(const DriveScan& scan, const QString& folder)
 {
-    if (scan.stopRequested() || folder.isEmpty())
+    if (scan.stopRequested())
         return;
-    QString trimmed = folder;
-    while (trimmed.endsWith(QLatin1Char('/')))
-        trimmed.chop(1);
-    const qsizetype length = cp936Length(trimmed);
-    if (length > MaxScanPathBytes)
-        return;
-    const QByteArray bytes = QFile::encodeName(trimmed);
-    const int fd =
-        ::open(bytes.isEmpty() ? "/" : bytes.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-        ::close(fd);
-        return;
-    }
-    FolderWalk(scan, st.st_dev, bytes.toStdString(), length).walk(fd);
+    if (Root root = openRoot(folder); root.fd >= 0)
+        walkRoot(scan, root, {});
 }
 
 void scanDrives(const DriveScan& scan, const QStringList& roots)
 {
-    for (const QString& root : roots)
-        scanFolder(scan, root);
+    std::vector<Root> opened;
+    for (const QString& folder : roots) {
+        Root root = openRoot(folder);
+        // The same folder named twice (a link, another spelling) is walked once.
+        const bool seen =
+            std::ranges::any_of(opened, [&](const Root& r) { return r.id == root.id; });
+        if (root.fd >= 0 && seen)
+            ::close(root.fd);
+        else if (root.fd >= 0)
+            opened.push_back(std::move(root));
+    }
+    for (Root& root : opened) {
+        // A root below another one (a Wine drive_c on a disk) is walked on its own only.
+        std::vector<FolderId> others;
+        for (const Root& other : opened)
+            if (other.id != root.id)
+                others.push_back(other.id);
+        if (scan.stopRequested())
+            ::close(root.fd);
+        else
+            walkRoot(scan, root, others);
+    }
     if (!scan.stopRequested())
         scan.report(ScanReport::Finished);
 }

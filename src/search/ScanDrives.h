@@ -22,7 +22,10 @@ inline constexpr qsizetype MaxScanPathBytes = 259;
 void scanFolder(const DriveScan& scan, const QString& folder);
 
 // The worker's body: scans each root in list order, then sends the end report
-// unless a stop was requested.
+// unless a stop was requested. Each file is reported once: a root named twice
+// is walked once, and a root that lies below another (a Wine drive_c on a
+// disk) is left out of the other's walk; folders are told apart by device and
+// inode, not by their path text.
 void scanDrives(const DriveScan& scan, const QStringList& roots);
 
 } // namespace verdane

@@ -101,8 +101,9 @@ void WebPanel::showPlaceholderOnFailure(const QWebEngineLoadingInfo& loading)
 
 void WebPanel::openNewWindow(QWebEngineNewWindowRequest& request)
 {
+    // Only the user's click sends an address on; a page's script opens nothing.
     const QUrl url = request.requestedUrl();
-    if (isWebUrl(url))
+    if (request.isUserInitiated() && isWebUrl(url))
         shell().openWebPage(url.toString());
 }
 

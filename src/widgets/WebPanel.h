@@ -12,8 +12,8 @@ namespace verdane {
 // A web page inside a child window. The browser may sit at an offset inside
 // the panel (the panel clips it), which cuts off the page's top left margin.
 // Pages come through the program's web profile (its disk cache); a page that
-// cannot load shows a quiet local placeholder, and a link that asks for a new
-// window goes to the browser program.
+// cannot load shows a quiet local placeholder, and a link the user clicks that
+// asks for a new window goes to the browser program; a page's script opens none.
 class WebPanel : public QWidget {
     Q_OBJECT
 public:

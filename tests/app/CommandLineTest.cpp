@@ -6,18 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 TEST(CommandLineTest, AnswersWithoutADisplayAndTouchesNothing)
 {
-    const struct {
-        QStringList arguments;
-        int status;
-        QByteArray output; // on stdout after 0, on stderr (one line) after 2
-    } cases[] = {
+    // The arguments, the exit status, the output: on stdout after 0, on stderr (one line) after 2.
+    const std::tuple<QStringList, int, QByteArray> cases[] = {
         {{QStringLiteral("--version")}, 0, "Verdane " VERDANE_VERSION "\n"},
-        {{QStringLiteral("--help")}, 0, "--version"},
+        {{QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-v")}, 0, "Verdane"},
+        {{QStringLiteral("-h")}, 0, "--version"},
         {{QStringLiteral("--frobnicate")}, 2, "'frobnicate'"},
+        {{QStringLiteral("stray")}, 2, "'stray'"},
     };
     QTemporaryDir home;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -25,18 +26,18 @@ TEST(CommandLineTest, AnswersWithoutADisplayAndTouchesNothing)
         environment.remove(QString::fromLatin1(name));
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
         environment.insert(QString::fromLatin1(name), home.path());
-    for (const auto& each : cases) {
+    for (const auto& [arguments, status, output] : cases) {
         QProcess program;
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(home.path());
-        program.start(verdane::test::binaryDir() + QStringLiteral("/verdane"), each.arguments);
+        program.start(verdane::test::binaryDir() + QStringLiteral("/verdane"), arguments);
         ASSERT_TRUE(program.waitForFinished(30000));
-        EXPECT_EQ(program.exitCode(), each.status) << each.arguments.join(u' ').toStdString();
+        EXPECT_EQ(program.exitCode(), status) << arguments.join(u' ').toStdString();
         const QByteArray out = program.readAllStandardOutput();
         const QByteArray err = program.readAllStandardError();
-        EXPECT_TRUE((each.status == 0 ? out : err).contains(each.output)) << (out + err).data();
-        EXPECT_EQ((each.status == 0 ? err : out), QByteArray());
-        EXPECT_EQ(err.count('\n'), each.status != 0 ? 1 : 0);
+        EXPECT_TRUE((status == 0 ? out : err).contains(output)) << (out + err).data();
+        EXPECT_EQ((status == 0 ? err : out), QByteArray());
+        EXPECT_EQ(err.count('\n'), status != 0 ? 1 : 0);
     }
     EXPECT_TRUE(QDir(home.path()).isEmpty()) << "no settings, log or cache written";
 }

@@ -1,4 +1,5 @@
 #include "common/Shell.h"
+#include "common/WebAddress.h"
 
 #include "support/Files.h"
 #include "support/PrintQString.h"
@@ -74,6 +75,16 @@ TEST_F(RealShellTest, WindowsProgramsGoToWineInTheirPrefixAndNativeOnesStartThem
     shell().openProgram(dir.filePath(u"game folder/Start.exe"_s));
     EXPECT_EQ(waitFor(native), u"/inherited|0|"_s);
     EXPECT_FALSE(QFile::exists(wine));
+}
+
+TEST(isWebUrl, TakesHttpAndHttpsAddressesWithAHostOnly)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"https://h/a", true},         {"HTTP://h/x", true},          {"http:///x", false},
+        {"file:///etc/passwd", false}, {"file://localhost/x", false}, {"ftp://h/x", false},
+        {"javascript:x()", false},     {"about:blank", false}};
+    for (const auto& [address, web] : cases)
+        EXPECT_EQ(isWebUrl(QUrl(QString::fromLatin1(address))), web) << address;
 }
 
 // A browser that logs its arguments, one a line: only web addresses reach it,

@@ -3,9 +3,11 @@
 the openbox window manager, or weston), driven with real keys and clicks and checked by what a
 user or the system can see. Usage: e2e.py <scenario>; exit status 0 is a pass."""
 
+import contextlib
 import hashlib
 import os
 import shutil
+import signal
 import socket
 import sqlite3
 import subprocess
@@ -38,12 +40,62 @@ def run(*command, env=None):
     return subprocess.run(command, env=env, capture_output=True, text=True, timeout=20)
 
 
+# The live processes of the process group that leader started (its web engine helpers).
+def session(leader):
+    members = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        with contextlib.suppress(OSError, IndexError), open("/proc/%s/stat" % pid) as handle:
+            fields = handle.read().rsplit(")", 1)[1].split()  # state ppid pgrp ...
+            members += [int(pid)] if fields[0] != "Z" and int(fields[2]) == leader else []
+    return members
+
+
+# What is in the home outside the caches, the log folder and the updates' folder (and the folders
+# on the way), and anything of the web engine's outside the caches: it keeps nothing in
+# ~/.local/share. (The desktop's GL shader caches and the window manager's log share ~/.cache
+# with the program's own folder.)
+def strays(home, own=(".cache/", ".local/state/NaloSoft/Verdane/",
+                      ".local/share/NaloSoft/Verdane/")):
+    paths = [os.path.relpath(os.path.join(d, n), home) + "/" for d, ds, fs in os.walk(home)
+             for n in ds + fs]
+    return [p for p in paths if not any(p.startswith(o) or o.startswith(p) for o in own)
+            or ("QtWebEngine" in p and not p.startswith(".cache/"))]
+
+
+# The program in a process group of its own, so that all it starts can be ended.
+def start_program(env, cwd):
+    program = subprocess.Popen([os.path.join(BINARY_DIR, "verdane")], cwd=cwd, env=env,
+                               start_new_session=True)
+    program.home = env["HOME"]
+    return program
+
+
+# Ends the program's whole process group. With check, a process outliving the program's own end,
+# or anything it left in its home outside its folders, fails the scenario.
+def end_program(program, check):
+    try:
+        if check and program is not None and program.poll() is not None:
+            wait_for("the program's processes to end", lambda: not session(program.pid), 10)
+            assert not strays(program.home), "left in the home: %s" % strays(program.home)
+    finally:
+        if program is not None:
+            with contextlib.suppress(ProcessLookupError):
+                os.killpg(program.pid, signal.SIGKILL)
+        stop(program)
+
+
+def stop(process):
+    if process is not None:
+        process.kill()
+        process.wait()
+
+
 class World:
     """A temporary home: a catalogue of seven maps and a tool, a content server with a
     request log, settings with a game path, and a browser that records its arguments."""
 
-    def __init__(self, tmp):
-        self.tmp, self.game = tmp, os.path.join(tmp, "game")
+    def __init__(self, tmp, cleanup):
+        self.tmp, self.game, self.cleanup = tmp, os.path.join(tmp, "game"), cleanup
         self.requests, self.browsed = self.path("requests.log"), self.path("browsed.log")
         for folder in ("www/pic", "www/files", "www/zarn/plexa", "www/zarn/box", "www/plexa",
                        "game/Maps", "run", "config/NaloSoft", "xdg/NaloSoft", "home", "runtime"):
@@ -57,8 +109,8 @@ class World:
         self.server = subprocess.Popen(
             [sys.executable, os.path.join(SOURCE_DIR, "tools/content_server.py"), "--root",
              self.path("www"), "--port", "0", "--log", self.requests, "--no-store"],
-            stdout=subprocess.PIPE,
-            text=True)
+            stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
+        cleanup(stop, self.server)  # whatever happens from here on
         self.port = int(self.server.stdout.readline().split()[1])
         for name in ("map0.w3x", "map1.w3x"):
             self.write("www/files/" + name, os.urandom(300000), "wb")
@@ -113,24 +165,24 @@ class Desktop:
                 ["Xvfb", "-displayfd", str(handle.fileno()), "-noreset", "-nolisten", "tcp",
                  "-screen", "0", "1024x768x24"], pass_fds=[handle.fileno()],
                 stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        world.cleanup(stop, self.xvfb)  # also when the desktop does not come up
         number = wait_for("Xvfb", lambda: world.read("display").strip())
         self.env = world.environment({"DISPLAY": ":" + number}, port)
-        self.wm = subprocess.Popen(["openbox"], env=self.env, stderr=subprocess.DEVNULL)
+        self.wm = subprocess.Popen(["openbox"], env=self.env, stdin=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        world.cleanup(stop, self.wm)
 
     def __enter__(self):
-        try:
-            wait_for("the window manager", lambda: "window id" in self.x(
-                "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False))
-        except AssertionError:
-            self.__exit__()
-            raise
+        wait_for("the window manager", lambda: "window id" in self.x(
+            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False))
         return self
 
     def __exit__(self, *error):
-        for process in (self.program, self.wm, self.xvfb):
-            if process is not None and process.poll() is None:
-                process.kill()
-                process.wait()
+        try:
+            end_program(self.program, check=not any(error))
+        finally:
+            stop(self.wm)
+            stop(self.xvfb)
 
     def x(self, *command, check=True):
         done = run(*command, env=self.env)
@@ -139,8 +191,7 @@ class Desktop:
 
     def start(self, wait=True):
         self.started = time.monotonic()
-        self.program = subprocess.Popen([os.path.join(BINARY_DIR, "verdane")],
-                                        cwd=self.world.path("run"), env=self.env)
+        self.program = start_program(self.env, self.world.path("run"))
         return self.window(TITLE) if wait else None
 
     def windows(self, name):
@@ -358,27 +409,22 @@ def mute_update_server(world):
 
 def wayland_window(world):
     env = world.environment({"WAYLAND_DISPLAY": "verdane-e2e", "QT_QPA_PLATFORM": "wayland"})
-    processes = [subprocess.Popen(
+    world.cleanup(stop, subprocess.Popen(
         ["weston", "--backend=headless-backend.so", "--use-pixman", "--socket=verdane-e2e",
          "--width=1024", "--height=768", "--debug", "--idle-time=0"], env=env,
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
-    try:
-        wait_for("weston", lambda: os.path.exists(world.path("runtime/verdane-e2e")))
-        processes.append(subprocess.Popen([os.path.join(BINARY_DIR, "verdane")],
-                                          cwd=world.path("run"), env=env))
-        wait_for("page 1", lambda: {"p0.svg", "p1.svg", "p2.svg"} <= set(world.pictures()))
-        time.sleep(2)  # the pictures are drawn after they arrive
-        os.makedirs(world.path("shots"))
-        subprocess.run(["weston-screenshooter"], cwd=world.path("shots"), env=env, check=True,
-                       timeout=20)
-        shot = os.path.join(world.path("shots"), os.listdir(world.path("shots"))[0])
-        assert processes[1].poll() is None
-        assert colour_pixels(shot, KEY_COLOUR) == 0, "the key colour shows"
-        assert colour_pixels(shot, PICTURE_COLOUR) > 500, "the rows' pictures are not drawn"
-    finally:
-        for process in processes:
-            process.kill()
-            process.wait()
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    wait_for("weston", lambda: os.path.exists(world.path("runtime/verdane-e2e")))
+    program = start_program(env, world.path("run"))
+    world.cleanup(end_program, program, False)  # before weston ends
+    wait_for("page 1", lambda: {"p0.svg", "p1.svg", "p2.svg"} <= set(world.pictures()))
+    time.sleep(2)  # the pictures are drawn after they arrive
+    os.makedirs(world.path("shots"))
+    subprocess.run(["weston-screenshooter"], cwd=world.path("shots"), env=env, check=True,
+                   timeout=20)
+    shot = os.path.join(world.path("shots"), os.listdir(world.path("shots"))[0])
+    assert program.poll() is None
+    assert colour_pixels(shot, KEY_COLOUR) == 0, "the key colour shows"
+    assert colour_pixels(shot, PICTURE_COLOUR) > 500, "the rows' pictures are not drawn"
 
 
 def update_cycle(world):
@@ -425,13 +471,8 @@ def main():
     scenario = SCENARIOS.get(sys.argv[1] if len(sys.argv) == 2 else "")
     if scenario is None:
         sys.exit("usage: e2e.py {%s}" % ",".join(SCENARIOS))
-    with tempfile.TemporaryDirectory(prefix="verdane-e2e-") as tmp:
-        world = World(tmp)
-        try:
-            scenario(world)
-        finally:
-            world.server.kill()
-            world.server.wait()
+    with tempfile.TemporaryDirectory(prefix="verdane-e2e-") as tmp, contextlib.ExitStack() as stack:
+        scenario(World(tmp, stack.callback))
 
 
 if __name__ == "__main__":

@@ -55,10 +55,8 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
     const auto get = [&](const QString& link, const QString& to) {
         return [=] { HttpDownload().downloadFile(link, to); };
     };
-    const struct {
-        std::function<void()> action;
-        QString cause;
-    } cases[] = {
+    const std::pair<std::function<void()>, QString> cases[] = {
+        // what is done, the cause logged
         {get(file, target), u"downloaded %1 to %2 (50000 bytes)"_s.arg(file, target)},
         {get(QString(missing).replace(u"//"_s, u"//user:pw@"_s), target),
          u"%1 to %2 failed: HTTP status 404"_s.arg(missing, target)},
@@ -66,7 +64,8 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
          u"failed: the body broke off after 25000 of 50000 bytes"_s},
         {get(file, work.path()), u"cannot create the file: Is a directory"_s},
         {[&] { // a download job whose link names a file the program refuses to create
-             DownloadJob::prepare({0, 0, server.url(u"/files/.a.w3x"_s), {}}, work.path());
+             const QString link = server.url(u"/files/.a.w3x"_s).replace(u"//"_s, u"//user:pw@"_s);
+             static_cast<void>(DownloadJob::prepare({0, 0, link, {}}, work.path()));
          },
          u"refused: unusable file name \".a.w3x\""_s},
         {[] { MapCatalogue(u"broken.dat"_s).open(); },
@@ -76,12 +75,13 @@ TEST_F(LogTest, EachDownloadAndEachReportedFailureLeavesOneLineWithItsCause)
          u"the server answered HTTP status 503"_s},
     };
     QDir::setCurrent(work.path());
-    for (const auto& each : cases) {
+    for (const auto& [action, cause] : cases) {
         QFile::remove(logFilePath());
-        each.action();
+        action();
         const QByteArray log = test::readFile(logFilePath());
         EXPECT_EQ(log.count('\n'), 1) << log.toStdString();
-        EXPECT_TRUE(log.contains(each.cause.toUtf8())) << log.toStdString();
+        EXPECT_TRUE(log.contains(cause.toUtf8())) << log.toStdString();
+        EXPECT_FALSE(log.contains("user") || log.contains("pw@")) << log.toStdString();
     }
 }
 
@@ -100,15 +100,21 @@ TEST_F(LogTest, RotatesAtTheSizeBoundKeepingThreeFiles)
 
 TEST_F(LogTest, AnUnwritableLogChangesNothingForTheUser)
 {
-    // A file where the folder should be; a full disk.
+    // A file where the folder should be (the home beside it); a full disk.
     ASSERT_TRUE(test::writeFile(work.filePath(u"state"_s), "x"));
     qputenv("XDG_STATE_HOME", QFile::encodeName(work.filePath(u"state"_s)));
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(work.path()));
     installLogHandler();
     LogFile(u"/dev/full"_s).append("lost\n");
     HttpDownload download;
     download.downloadFile(u"http://127.0.0.1:9/a.w3x"_s, work.filePath(u"a.w3x"_s));
+    qputenv("HOME", home);
     EXPECT_EQ(download.failure(), DownloadFailure::Connect);
-    EXPECT_FALSE(QFileInfo::exists(logFilePath()));
+    // The line is lost: neither the file in the way nor any other place took it.
+    EXPECT_EQ(test::readFile(work.filePath(u"state"_s)), "x");
+    EXPECT_EQ(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{u"state"_s});
 }
 
 TEST_F(LogTest, TheWindowMenuOpensTheLogFolderBeforeItsSeparator)

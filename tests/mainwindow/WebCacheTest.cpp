@@ -8,9 +8,12 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using namespace verdane;
 
@@ -28,7 +31,12 @@ protected:
             ASSERT_TRUE(picture.save(site.filePath(QString::fromLatin1(name))));
         server = std::make_unique<test::ContentServerProcess>(site.path());
         ASSERT_TRUE(server->started());
-        QByteArray links = "<body style='margin:0;background:#00f'>";
+        // Scripts that open windows at load and on a timer, then tell whether they could.
+        const QByteArray unseen = server->url(QStringLiteral("/unseen.png")).toUtf8();
+        QByteArray links = "<body style='margin:0;background:#00f'><script>open('" + unseen +
+                           "');setTimeout(()=>{const w=open('" + unseen +
+                           "');document.links[2].click();document.title=w?'opened':'blocked'},50)"
+                           "</script>";
         for (const QByteArray& to : {QByteArray("file:///etc/hosts"), QByteArray("about:blank"),
                                      server->url(QStringLiteral("/seen.png")).toUtf8()})
             links += "<a target=_blank style='display:block;height:50px' href='" + to + "'>x</a>";
@@ -71,25 +79,29 @@ TEST_F(WebCacheTest, WhatWasSeenShowsWithoutTheServerAndTheRestAQuietPlaceholder
     ASSERT_TRUE(shows(picture_, served) && shows(page_, Qt::blue));
     const QString base = server->url({});
     server.reset();
-    const struct {
-        WebPanel* panel;
-        const char* path;
-        QColor expected;
-    } cases[] = {{&picture_, "/unseen.png", {}},
-                 {&picture_, "/seen.png", served},
-                 {&page_, "/unseen.html", {}},
-                 {&page_, "/seen.html", Qt::blue}};
-    for (const auto& c : cases) {
-        c.panel->setPageUrl(base + QString::fromLatin1(c.path));
-        EXPECT_TRUE(shows(*c.panel, c.expected)) << c.path;
+    const std::tuple<WebPanel*, const char*, QColor> cases[] = {{&picture_, "/unseen.png", {}},
+                                                                {&picture_, "/seen.png", served},
+                                                                {&page_, "/unseen.html", {}},
+                                                                {&page_, "/seen.html", Qt::blue}};
+    for (const auto& [panel, path, expected] : cases) {
+        panel->setPageUrl(base + QString::fromLatin1(path));
+        EXPECT_TRUE(shows(*panel, expected)) << path;
     }
 }
 
-TEST_F(WebCacheTest, ANewWindowLinkGoesToTheBrowserOnlyForAWebAddress)
+TEST_F(WebCacheTest, OnlyAClickedLinkToAWebAddressGoesToTheBrowserNeverAScript)
 {
     test::FakeShell shell;
-    page_.setPageUrl(server->url(QStringLiteral("/links.html")));
-    ASSERT_TRUE(shows(page_, Qt::blue));
+    // The picture view lets scripts open windows, as the profile does not: their
+    // requests reach the panel, which sends none of them on.
+    picture_.view()->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    for (WebPanel* panel : {&picture_, &page_})
+        panel->setPageUrl(server->url(QStringLiteral("/links.html")));
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            return picture_.view()->title() == u"opened" && page_.view()->title() == u"blocked";
+        },
+        30000));
     for (const int y : {20, 70, 120})
         QTest::mouseClick(page_.view()->focusProxy(), Qt::LeftButton, {}, QPoint(30, y));
     EXPECT_TRUE(test::waitUntil([&] { return !shell.webPages().isEmpty(); }, 30000));

@@ -11,10 +11,12 @@
 namespace verdane {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 TEST(fixedDriveMounts, KeepsLocalDisksAndLeavesOutTheRest)
 {
     // A desktop: system disk, btrfs subvolumes, ntfs-3g, a second disk bound
-    // twice, a USB stick, a CD and pseudo, network and virtual file systems.
+    // twice, a USB stick, a memory card, a CD and pseudo, network and virtual file systems.
     const char desktop[] =
         R"(22 1 259:2 / / rw,relatime shared:1 - ext4 /dev/nvme0n1p2 rw,errors=remount-ro
 23 22 0:21 / /sys rw,nosuid shared:7 - sysfs sysfs rw
@@ -25,7 +27,8 @@ TEST(fixedDriveMounts, KeepsLocalDisksAndLeavesOutTheRest)
 33 22 0:45 / /mnt/nas rw,relatime shared:40 - nfs4 nas:/export rw,vers=4.2
 35 30 0:47 / /home/u/remote rw,nosuid shared:42 - fuse.sshfs u@host:/ rw,user_id=1000
 36 22 11:0 / /media/u/WC3_CD ro,nosuid shared:43 - iso9660 /dev/sr0 ro
-37 22 8:33 / /media/u/STICK rw,nosuid shared:44 - vfat /dev/sdc1 rw
+37 22 8:33 / /media/u/STICK rw,nosuid shared:44 - vfat /dev/disk/by-label/STICK rw
+42 22 8:48 / /media/u/CARD rw,nosuid shared:48 - exfat /dev/sdd rw
 38 22 8:3 / /mnt/win rw,relatime shared:45 - fuseblk /dev/sda3 rw,user_id=0
 39 22 8:17 / /mnt/data\040disk rw,relatime shared:46 - ext4 /dev/sdb1 rw
 40 22 8:17 /games /opt/games rw,relatime shared:47 - ext4 /dev/sdb1 rw
@@ -39,8 +42,20 @@ TEST(fixedDriveMounts, KeepsLocalDisksAndLeavesOutTheRest)
 610 601 254:0 /srv/work /work rw,relatime - ext4 /dev/vda rw
 611 601 254:0 /srv/work/cache /work/cache rw,relatime - ext4 /dev/vda rw
 )";
-    const auto probe = [](const QString& source, const QString&) {
-        return QStringList{"/dev/sdc1", "/dev/sr0"}.contains(source);
+    // The removable flags, as sysfs lays them out: a partition's is on its disk, and a
+    // device is found by its name or by its numbers.
+    QTemporaryDir sys;
+    for (const auto& [disk, flag] : {std::pair{"pci/sda", "0"}, {"usb/sdc", "1"}, {"usb/sdd", "1"}})
+        test::writeFile(sys.filePath(u"devices/%1/removable"_s.arg(disk)), flag);
+    for (const auto& [link, device] : {std::pair{"class/block/sda1", "pci/sda/sda1"},
+                                       {"class/block/sdd", "usb/sdd"},
+                                       {"dev/block/8:33", "usb/sdc/sdc1"}}) {
+        QDir().mkpath(sys.filePath(u"devices/"_s + device));
+        QDir().mkpath(sys.filePath(QString::fromLatin1(link)).section(u'/', 0, -2));
+        QFile::link(sys.filePath(u"devices/"_s + device), sys.filePath(QString::fromLatin1(link)));
+    }
+    const auto probe = [&](const QString& source, const QString& majorMinor) {
+        return isRemovableDevice(sys.path(), source, majorMinor);
     };
     EXPECT_EQ(fixedDriveMounts(desktop, probe),
               (QStringList{"/", "/home/", "/srv/games/", "/mnt/win/", "/mnt/data disk/"}));

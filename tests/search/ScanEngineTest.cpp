@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <future>
 #include <thread>
 
@@ -36,16 +40,6 @@ QStringList scan(const QStringList& roots)
     });
     scanDrives(context, roots);
     return events;
-}
-
-TEST(DriveScan, TakesExtensionsOfADotAndUpToThreeCharacters)
-{
-    DriveScan context;
-    const std::pair<const char*, bool> cases[] = {{".exe", true}, {".w3x", true},   {".a", true},
-                                                  {"exe", false}, {".exe5", false}, {".a.b", false},
-                                                  {". x", false}, {"", false}};
-    for (const auto& [extension, taken] : cases)
-        EXPECT_EQ(context.addFilter(QString::fromLatin1(extension)), taken) << extension;
 }
 
 TEST(scanFolder, ReportsTheExactExtensionOutsideDotFoldersAndFollowsNoLink)
@@ -93,6 +87,32 @@ TEST(scanFolder, SkipsPathsThatWouldReach260BytesInCodePage936)
     events.sort();
     expected.sort();
     EXPECT_EQ(events, expected);
+}
+
+TEST(scanDrives, ReportsEachFileOnceWhereRootsOverlap)
+{
+    QTemporaryDir dir;
+    const QString outer = file(dir, QStringLiteral("top.exe"));
+    const QString inner = file(dir, QStringLiteral("Games/w3/drive_c/War3.exe"));
+    QFile::link(dir.filePath(QStringLiteral("Games/w3")), dir.filePath(QStringLiteral("pfx")));
+    // A disk, a prefix's drive_c on it, the same drive_c through a link, the disk again.
+    const QStringList roots{dir.path(), dir.filePath(QStringLiteral("Games/w3/drive_c/")),
+                            dir.filePath(QStringLiteral("pfx/drive_c")), dir.path() + u'/'};
+    EXPECT_EQ(scan(roots), (QStringList{outer, inner, End}));
+}
+
+TEST(scanFolder, StaysOnTheFileSystemOfItsRoot)
+{
+    QTemporaryDir dir;
+    const QString mountPoint = dir.filePath(QStringLiteral("mnt"));
+    QDir().mkpath(mountPoint);
+    if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "no tmpfs could be mounted (" << strerror(errno) << "; needs root)";
+    const QString own = file(dir, QStringLiteral("War3.exe"));
+    file(dir, QStringLiteral("mnt/other.exe"));
+    const QStringList events = scan({dir.path()});
+    ::umount2(QFile::encodeName(mountPoint).constData(), MNT_DETACH);
+    EXPECT_EQ(events, (QStringList{own, End}));
 }
 
 TEST(scanDrives, StopWhileAReportIsPendingEndsTheScanSilently)

@@ -27,20 +27,22 @@ TEST(WineRunner, EachPrefixRunsWithTheWineThatManagesIt)
     const QString home = config.root();
     const QByteArray recorder =
         "#!/bin/sh\n{ printf '%s\\n' \"$0\" \"$WINEPREFIX\" \"$@\";"
-        " echo \"LD=$LD_LIBRARY_PATH DLL=$WINEDLLPATH\"; } > \"$RECORD.part\"\n"
+        " echo \"LD=$LD_LIBRARY_PATH DLL=$WINEDLLPATH ORIG=${ORIG_LD_LIBRARY_PATH-unset}\";"
+        " } > \"$RECORD.part\"\n"
         "mv \"$RECORD.part\" \"$RECORD\"\n";
     const QString record = home + u"/record"_s;
     // The only test in its process: the environment is not restored.
     qputenv("HOME", home.toLocal8Bit());
     qputenv("PATH", (home + u"/bin:"_s).toLocal8Bit() + qgetenv("PATH"));
     qputenv("RECORD", record.toLocal8Bit());
-    for (const char* name : {"XDG_DATA_HOME", "LD_LIBRARY_PATH", "WINEDLLPATH"})
+    for (const char* name : {"XDG_DATA_HOME", "ORIG_LD_LIBRARY_PATH", "WINEDLLPATH"})
         qunsetenv(name);
+    qputenv("LD_LIBRARY_PATH", "/old/lib"); // kept behind a build's own folders
 
     const QString proton = u"$H/steam/steamapps/common/Proton 9.0/files"_s;
     struct Case {
         std::vector<std::pair<QString, QByteArray>> files; // "$H": the home; ".../": a folder
-        QString program, wine, command = {}, environment = u"LD= DLL="_s;
+        QString program, wine, command = {}, environment = u"LD=/old/lib DLL= ORIG=unset"_s;
     };
     const Case cases[] = {
         {{{u"config/lutris/games/w3-1.yml"_s,
@@ -74,7 +76,15 @@ TEST(WineRunner, EachPrefixRunsWithTheWineThatManagesIt)
          u"steam/steamapps/compatdata/7/pfx/drive_c/AAClientOriginal.exe"_s,
          proton.mid(3) + u"/bin/wine"_s,
          {},
-         u"LD=$P/lib/x86_64-linux-gnu:$P/lib DLL=$P/lib/wine"_s},
+         u"LD=$P/lib/x86_64-linux-gnu:$P/lib:/old/lib DLL=$P/lib/wine ORIG=/old/lib"_s},
+        // Flatpak Steam's compatibility tools serve a prefix of another library.
+        {{{u"lib2/steamapps/compatdata/9/version"_s, "GE-Proton9-1\n"},
+          {u".var/app/com.valvesoftware.Steam/data/Steam/compatibilitytools.d/GE9/proton"_s,
+           "CURRENT_PREFIX_VERSION=\"GE-Proton9-1\"\n"},
+          {u".var/app/com.valvesoftware.Steam/data/Steam/compatibilitytools.d/GE9/files/bin/wine"_s,
+           {}}},
+         u"lib2/steamapps/compatdata/9/pfx/drive_c/War3.exe"_s,
+         u".var/app/com.valvesoftware.Steam/data/Steam/compatibilitytools.d/GE9/files/bin/wine"_s},
         // Only the prefix version: the build whose proton script declares it.
         {{{u"games/steamapps/compatdata/8/version"_s, "GE-Proton8-25\n"},
           {u".steam/root/compatibilitytools.d/GE-Proton7/proton"_s,
