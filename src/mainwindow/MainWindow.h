@@ -41,24 +41,17 @@ public:
     // then the first catalogue page (each may show a box). Then exec() runs it.
     void start();
 
-    // The control with this number (its objectName), for tests and tools.
-    template <typename T = QWidget> T* control(int id) const
-    {
-        return findChild<T*>(controlName(id));
-    }
     WebPanel* webPanel(int id) const;
 
     DownloadDialog* downloadDialog() const { return downloadDialog_; }
-    MapCatalogue& catalogue() { return *catalogue_; }
     PageView& pageView() { return *pageView_; }
 
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return trayMenu_; }
     QMenu* windowMenu() const { return windowMenu_; }
 
-    // Set from a download button until its job has ended and its result has
-    // been shown; read by the buttons.
-    bool downloadBusy_ = false;
+    // From a download button until its job has ended and its result has been shown.
+    bool downloadBusy() const { return downloadBusy_; }
     // A download job's thread has not ended yet.
     bool downloadRunning() const { return downloadWorker_.isActive(); }
     // The link's update check has not ended yet.
@@ -120,6 +113,8 @@ private:
     void abandonDownload();
 
     std::unique_ptr<MapCatalogue> catalogue_;
+    // Read by the download buttons: one job at a time.
+    bool downloadBusy_ = false;
     PageView* pageView_ = nullptr;
     QLabel* pageSummary_ = nullptr;
     ClickLabel* previousPage_ = nullptr;

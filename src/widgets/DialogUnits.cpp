@@ -1,5 +1,7 @@
 #include "widgets/DialogUnits.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 namespace verdane {
@@ -12,6 +14,16 @@ int scaled(int units, int numerator, int denominator)
 }
 
 } // namespace
+
+QFont dialogFont8pt()
+{
+    return QFont(QStringList{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("sans-serif")}, 8);
+}
+
+QFont serifFont9pt()
+{
+    return QFont(QStringList{QStringLiteral("Noto Serif CJK SC"), QStringLiteral("serif")}, 9);
+}
 
 QRect dluRect9pt(int x, int y, int width, int height)
 {

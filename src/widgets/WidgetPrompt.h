@@ -14,7 +14,7 @@ public:
 };
 
 // "Text (War3.exe)|War3.exe|All Files (*.*)|*.*||" in Qt's notation, one
-// filter per pair; "*.*" matches every file, as it did where it came from.
+// filter per pair; "*.*" matches every file, names without a dot too.
 QStringList qtNameFilters(const QString& pairs);
 
 } // namespace verdane

@@ -3,6 +3,7 @@
 #include "common/ControlIds.h"
 #include "mainwindow/MainWindow.h"
 #include "support/CatalogueFile.h"
+#include "support/Controls.h"
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
 #include "support/Files.h"
@@ -48,14 +49,14 @@ protected:
         dialog->show();
         QDir::setCurrent(previousDir);
     }
-    bool shown(int id) const { return !dialog->control(id)->isHidden(); }
-    void click(int id) { QTest::mouseClick(dialog->control(id), Qt::LeftButton); }
+    bool shown(int id) const { return !test::control(&*dialog, id)->isHidden(); }
+    void click(int id) { QTest::mouseClick(test::control(&*dialog, id), Qt::LeftButton); }
     QStringList titles() const
     {
         QStringList result;
         for (int id : RowTitle)
-            result.append(shown(id) ? dialog->control<QLabel>(id)->text() : u"-"_s);
-        return result << dialog->control<QLabel>(PageSummary)->text();
+            result.append(shown(id) ? test::control<QLabel>(&*dialog, id)->text() : u"-"_s);
+        return result << test::control<QLabel>(&*dialog, PageSummary)->text();
     }
 
     QString previousDir = QDir::currentPath();
@@ -79,7 +80,7 @@ TEST_F(PageViewTest, PagesOfThreeRowsTheLastWithWhatIsLeft)
             click(NextPage);
         EXPECT_EQ((first + titles()).join(u','), pages);
         const int last = (count + 2) / 3;
-        EXPECT_EQ(dialog->control<QLineEdit>(PageEdit)->text(), QString::number(last));
+        EXPECT_EQ(test::control<QLineEdit>(&*dialog, PageEdit)->text(), QString::number(last));
         for (int i = 0; i < 3; ++i)
             click(PreviousPage);
         EXPECT_EQ(prompt.texts(), QStringList(4 - last, u"当前已是最后一页"_s) +
@@ -100,7 +101,8 @@ TEST_F(PageViewTest, CategoryButtonsSwitchToPageOneAndEmptyOnesHideTheRows)
     click(FirstCategoryButton + 1);
     EXPECT_EQ(titles(), (QStringList{u"1-1"_s, u"1-0"_s, u"-"_s, u"共1页：2条记录"_s}));
     for (int id = HomeButton; id <= LastCategoryButton; ++id)
-        EXPECT_EQ(dialog->control<SkinTabButton>(id)->isChecked(), id == FirstCategoryButton + 1)
+        EXPECT_EQ(test::control<SkinTabButton>(&*dialog, id)->isChecked(),
+                  id == FirstCategoryButton + 1)
             << id;
     click(RowLink[1]); // the explanation link of the second row
     click(HomeButton);
@@ -152,9 +154,9 @@ TEST_F(PageViewTest, ALongExplanationIsCutWhereItsLinkStaysInsideTheRow)
     for (const QString& text :
          {QString(u'说').repeated(512 * 1024), QString(41, u'w'), u"<b>粗体</b>"_s}) {
         open({{0, u"2026"_s, u"map"_s, text}});
-        const auto* label = dialog->control<QLabel>(RowExplanation[0]);
-        const QRect link = dialog->control(RowLink[0])->geometry();
-        EXPECT_LT(link.right(), dialog->control(RowDownload[0])->x());
+        const auto* label = test::control<QLabel>(&*dialog, RowExplanation[0]);
+        const QRect link = test::control(&*dialog, RowLink[0])->geometry();
+        EXPECT_LT(link.right(), test::control(&*dialog, RowDownload[0])->x());
         EXPECT_EQ(label->geometry().right() + 1, link.x());
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
         EXPECT_EQ(label->text().endsWith(u'…'), text.size() > 40);

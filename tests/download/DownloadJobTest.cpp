@@ -4,6 +4,7 @@
 #include "mainwindow/MainWindow.h"
 #include "support/CatalogueFile.h"
 #include "support/ContentServerProcess.h"
+#include "support/Controls.h"
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
 #include "support/Files.h"
@@ -47,14 +48,15 @@ protected:
         dialog = std::make_unique<MainWindow>();
         dialog->start();
         if (category == MapCatalogue::ToolsCategory)
-            QTest::mouseClick(dialog->control(ControlId::LastCategoryButton), Qt::LeftButton);
+            QTest::mouseClick(test::control(&*dialog, ControlId::LastCategoryButton),
+                              Qt::LeftButton);
         dialog->show();
     }
     QString mapsFolder() const { return work.filePath(u"game/Maps/NaloBox"_s); }
     bool downloadAndWait(int row = 0)
     {
-        QTest::mouseClick(dialog->control(ControlId::RowDownload[row]), Qt::LeftButton);
-        return test::waitUntil([&] { return !dialog->downloadBusy_; }, 30000);
+        QTest::mouseClick(test::control(&*dialog, ControlId::RowDownload[row]), Qt::LeftButton);
+        return test::waitUntil([&] { return !dialog->downloadBusy(); }, 30000);
     }
 
     test::TempConfig config;
@@ -74,7 +76,7 @@ TEST_F(DownloadJobTest, ConfirmedDownloadLandsInTheMapsFolderAndMarksTheRow)
     // Another button while the job runs gets the busy message.
     prompt.onNextMessage([&](const QString&) {
         dialogShown = dialog->downloadDialog()->isVisible();
-        QTest::mouseClick(dialog->control(ControlId::RowDownload[1]), Qt::LeftButton);
+        QTest::mouseClick(test::control(&*dialog, ControlId::RowDownload[1]), Qt::LeftButton);
     });
     ASSERT_TRUE(downloadAndWait());
     EXPECT_EQ(prompt.texts(),
@@ -83,7 +85,7 @@ TEST_F(DownloadJobTest, ConfirmedDownloadLandsInTheMapsFolderAndMarksTheRow)
     EXPECT_TRUE(dialogShown) << "the dialog shows until the result has been read";
     EXPECT_FALSE(dialog->downloadDialog()->isVisible());
     EXPECT_EQ(QFileInfo(mapsFolder() + u"/map.w3x"_s).size(), 100000);
-    EXPECT_TRUE(dialog->control(ControlId::RowDownload[0])->isHidden());
+    EXPECT_TRUE(test::control(&*dialog, ControlId::RowDownload[0])->isHidden());
     EXPECT_EQ(dialog->downloadDialog()->progressBar()->pos(), 400);
 }
 
@@ -92,7 +94,7 @@ TEST_F(DownloadJobTest, ConfirmedDownloadLandsInTheMapsFolderAndMarksTheRow)
 TEST_F(DownloadJobTest, ClosingTheWindowAbandonsARunningDownloadSilently)
 {
     open(0, u"/fault/stall/files/map.w3x"_s);
-    QTest::mouseClick(dialog->control(ControlId::RowDownload[0]), Qt::LeftButton);
+    QTest::mouseClick(test::control(&*dialog, ControlId::RowDownload[0]), Qt::LeftButton);
     // Half the file has come, then the server is silent: the job is in the transfer.
     ASSERT_TRUE(
         test::waitUntil([&] { return dialog->downloadDialog()->progressBar()->pos() > 0; }));
@@ -100,7 +102,7 @@ TEST_F(DownloadJobTest, ClosingTheWindowAbandonsARunningDownloadSilently)
     EXPECT_FALSE(dialog->downloadRunning());
     QCoreApplication::processEvents(); // the job's result, which is dropped
     EXPECT_EQ(prompt.texts(), QStringList{mapsFolder() + u"/map.w3x"_s});
-    EXPECT_FALSE(dialog->downloadBusy_ || dialog->downloadDialog()->isVisible());
+    EXPECT_FALSE(dialog->downloadBusy() || dialog->downloadDialog()->isVisible());
     EXPECT_FALSE(QFile::exists(mapsFolder() + u"/map.w3x"_s));
 }
 
@@ -109,9 +111,9 @@ TEST_F(DownloadJobTest, ClosingTheWindowWhileThePathQuestionIsOpenStartsNothing)
 {
     open(0, u"/files/map.w3x"_s);
     prompt.onNextMessage([&](const QString&) { dialog->close(); });
-    QTest::mouseClick(dialog->control(ControlId::RowDownload[0]), Qt::LeftButton);
+    QTest::mouseClick(test::control(&*dialog, ControlId::RowDownload[0]), Qt::LeftButton);
     EXPECT_EQ(prompt.texts(), QStringList{mapsFolder() + u"/map.w3x"_s});
-    EXPECT_FALSE(dialog->downloadBusy_ || dialog->downloadRunning() ||
+    EXPECT_FALSE(dialog->downloadBusy() || dialog->downloadRunning() ||
                  dialog->downloadDialog()->isVisible());
     EXPECT_FALSE(QFile::exists(mapsFolder() + u"/map.w3x"_s));
 }
@@ -120,13 +122,13 @@ TEST_F(DownloadJobTest, CancelledOrFailedDownloadsKeepWhatWasThere)
 {
     test::writeFile(mapsFolder() + u"/x.w3x"_s, "older copy");
     open(0, u"/fault/status/404/x.w3x"_s);
-    EXPECT_TRUE(dialog->control(ControlId::RowDownload[0])->isHidden())
+    EXPECT_TRUE(test::control(&*dialog, ControlId::RowDownload[0])->isHidden())
         << "the older copy counts as downloaded";
     prompt.answerNext(false);
     ASSERT_TRUE(downloadAndWait(1));
     EXPECT_FALSE(dialog->downloadDialog()->isVisible());
     dialog->onDownloadButton(0);
-    ASSERT_TRUE(test::waitUntil([&] { return !dialog->downloadBusy_; }, 30000));
+    ASSERT_TRUE(test::waitUntil([&] { return !dialog->downloadBusy(); }, 30000));
     EXPECT_EQ(prompt.texts().mid(1), (QStringList{mapsFolder() + u"/x.w3x"_s, u"下载失败!"_s}));
     EXPECT_EQ(test::readFile(mapsFolder() + u"/x.w3x"_s), "older copy");
     EXPECT_EQ(QDir(mapsFolder()).entryList(QDir::Files), QStringList{u"x.w3x"_s});
@@ -148,10 +150,10 @@ TEST_F(DownloadJobTest, MissingFolderSettingsAreAskedForBeforeAnyJobAndToolsGoTo
                 return settings != nullptr && settings->close();
             });
         });
-        QTest::mouseClick(dialog->control(ControlId::RowDownload[0]), Qt::LeftButton);
+        QTest::mouseClick(test::control(&*dialog, ControlId::RowDownload[0]), Qt::LeftButton);
         EXPECT_EQ(prompt.texts(), QStringList{message});
         EXPECT_TRUE(settingsOpened) << "the path settings dialog follows the message";
-        EXPECT_FALSE(dialog->downloadBusy_);
+        EXPECT_FALSE(dialog->downloadBusy());
         dialog.reset();
         test::storePath(u"War3"_s, work.filePath(u"game/War3.exe"_s));
     }

@@ -1,6 +1,7 @@
 #include "mainwindow/MainWindow.h"
 #include "common/ContentServer.h"
 #include "common/ControlIds.h"
+#include "support/Controls.h"
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
 #include "support/Files.h"
@@ -46,14 +47,16 @@ protected:
 TEST_F(MainWindowTest, StartsWithTheFirstMapCategoryAndTheLinksGoToTheBrowser)
 {
     for (int id = HomeButton; id <= LastCategoryButton; ++id)
-        EXPECT_EQ(dialog->control<SkinTabButton>(id)->isChecked(), id == FirstCategoryButton) << id;
+        EXPECT_EQ(test::control<SkinTabButton>(&*dialog, id)->isChecked(),
+                  id == FirstCategoryButton)
+            << id;
     EXPECT_FALSE(dialog->webPanel(PagePanel)->isVisible());
     EXPECT_EQ(dialog->webPanel(PagePanel)->url(), gameSectionAddress());
     for (int id : RowPicture)
         EXPECT_TRUE(dialog->webPanel(id)->active() &&
                     dialog->webPanel(id)->url() == fileServerIndexAddress())
             << id;
-    QTest::mouseClick(dialog->control(HomePageLink), Qt::LeftButton);
+    QTest::mouseClick(test::control(&*dialog, HomePageLink), Qt::LeftButton);
     EXPECT_EQ(shell.webPages(), QStringList{homePageAddress()});
 }
 
@@ -90,7 +93,7 @@ TEST_F(MainWindowTest, EnterMinimisesAndTheTrayRestores)
 // A right click opens the window menu on the bare background only, not over a control.
 TEST_F(MainWindowTest, TheWindowMenuOpensOnTheBareBackgroundOnly)
 {
-    for (QWidget* control : {dialog->control(Close), dialog->control(Version)}) {
+    for (QWidget* control : {test::control(&*dialog, Close), test::control(&*dialog, Version)}) {
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), QPoint(2, 2));
         QApplication::sendEvent(control, &click);
         EXPECT_FALSE(dialog->windowMenu()->isVisible()) << control->objectName().toStdString();
@@ -107,7 +110,7 @@ TEST(ExitPathTest, CloseButtonEscTrayQuitAndCloseEndTheDialogAndRemoveTheTrayIco
     test::TempConfig config;
     test::FakePrompt prompt;
     const std::function<void(MainWindow&)> ways[] = {
-        [](MainWindow& d) { QTest::mouseClick(d.control(Close), Qt::LeftButton); },
+        [](MainWindow& d) { QTest::mouseClick(test::control(&d, Close), Qt::LeftButton); },
         [](MainWindow& d) { QTest::keyClick(&d, Qt::Key_Escape); },
         [](MainWindow& d) { d.trayMenu()->actions()[2]->trigger(); },
         [](MainWindow& d) { d.close(); }};

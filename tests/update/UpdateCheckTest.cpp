@@ -5,6 +5,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "support/ContentServerProcess.h"
+#include "support/Controls.h"
 #include "support/FakePrompt.h"
 #include "support/FakeShell.h"
 #include "support/Files.h"
@@ -130,7 +131,7 @@ TEST_F(UpdateCheckTest, TheLinkChecksOnceAtATimeAndSaysOnlyWhenUpToDate)
         serve(served);
         prompt.clear();
         for (int click = 0; click < 2; ++click)
-            QTest::mouseClick(window.control(ControlId::CheckUpdateLink), Qt::LeftButton);
+            QTest::mouseClick(test::control(&window, ControlId::CheckUpdateLink), Qt::LeftButton);
         ASSERT_TRUE(test::waitUntil([&] { return !window.updateCheckRunning(); }));
         QCoreApplication::processEvents();
         EXPECT_EQ(prompt.texts(), served.isNull()

@@ -40,9 +40,8 @@ ProgramSearchDialog::ProgramSearchDialog(const QStringList& roots, QWidget* pare
 {
     setObjectName(controlName(ControlId::SearchTemplate));
     setWindowTitle(QStringLiteral("搜索游戏程序"));
-    setFont(
-        QFont(QStringList{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("sans-serif")}, 8));
-    textFont_ = QFont(QStringList{QStringLiteral("Noto Serif CJK SC"), QStringLiteral("serif")}, 9);
+    setFont(dialogFont8pt());
+    textFont_ = serifFont9pt();
     setFixedSize(dluRect8pt(0, 0, 319, 150).size());
 
     const auto makeButton = [this](int id, const char* text, QRect rect) {

@@ -85,14 +85,13 @@ QFont fittedFont(QFont font, const QString& text, int room)
 PathSettingsDialog::PathSettingsDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint)
-    , textFont_(QStringList{QStringLiteral("Noto Serif CJK SC"), QStringLiteral("serif")}, 9)
+    , textFont_(serifFont9pt())
     , titleFont_(QStringList{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("sans-serif")})
     , framePen_(Qt::black, 1, Qt::SolidLine)
 {
     setObjectName(controlName(ControlId::PathSettingsTemplate));
     setWindowTitle(QStringLiteral("对战平台及游戏设置"));
-    setFont(
-        QFont(QStringList{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("sans-serif")}, 8));
+    setFont(dialogFont8pt());
     setFixedSize(dluRect8pt(0, 0, 343, 204).size());
     titleFont_.setPixelSize(12);
     titleFont_.setWeight(QFont::Bold);

@@ -22,9 +22,7 @@ UpdaterWindow::UpdaterWindow(QWidget* parent)
     , cancelButton_(new QPushButton(QStringLiteral("取消"), this))
 {
     setWindowTitle(QStringLiteral("Verdane 升级"));
-    QFont dialogFont = font();
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    setFont(dialogFont8pt());
     setFixedSize(dluRect8pt(0, 0, 260, 78).size());
     fetching_->setGeometry(dluRect8pt(12, 8, 236, 10));
     progress_->setGeometry(dluRect8pt(12, 22, 236, 20));
