@@ -1,7 +1,6 @@
 #include "update/UpdateCheck.h"
 
 #include "common/ContentServer.h"
-#include "common/ProgramFolder.h"
 #include "common/Shell.h"
 #include "log/LogCategories.h"
 #include "settings/ProgramSettings.h"

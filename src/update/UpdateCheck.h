@@ -35,7 +35,7 @@ public:
     static Outcome outcome(const VersionDecision& decision);
 
     // The user has accepted the offered version: writes Update and UpdateType
-    // and starts NaloUpdate.exe. Empty when the updater was started (the window
+    // and starts the updater (updaterProgram()). Empty when the updater was started (the window
     // then closes) or when there was nothing to start (a version file without
     // an update type); else the text to show, and the program keeps running.
     struct Started {
