@@ -6,6 +6,7 @@
 #   FUZZ_SECONDS     seconds per target (default 60)
 #   FUZZ_JOBS        targets run side by side (default: the number of cores)
 #   VERDANE_FUZZ_DIR build folder (default build-fuzz)
+#   VERDANE_WERROR   ON (default): a compiler warning fails the build
 #
 # Each target starts from its seeds in fuzz/corpus/<target>/ (read only) and
 # keeps what it finds in <build>/work/<target>/, so a later run goes on from
@@ -24,7 +25,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 start=$SECONDS
 echo "== fuzz: building in $dir"
 cmake -S "$here/fuzz" -B "$dir" -G Ninja "${launcher[@]}" -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERDANE_WERROR="${VERDANE_WERROR:-ON}" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
 built=$SECONDS
 

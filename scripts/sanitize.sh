@@ -16,7 +16,7 @@
 # Build folders: VERDANE_ASAN_DIR (default build-asan), VERDANE_TSAN_DIR
 # (build-tsan). Compiler: VERDANE_SANITIZE_CXX (default g++, whose libasan,
 # libubsan and libtsan come with it). No suppressions are used: a report fails
-# the run.
+# the run. A compiler warning fails the build (VERDANE_WERROR=OFF lets it pass).
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -47,7 +47,8 @@ run_stage() {
         -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE= \
         -DCMAKE_CXX_FLAGS="-O1 -g $flags" \
         -DCMAKE_EXE_LINKER_FLAGS="$link" -DCMAKE_SHARED_LINKER_FLAGS="$link" \
-        -DVERDANE_BUILD_UI=OFF -DVERDANE_BUILD_TESTS=ON -DVERDANE_BUILD_BENCH=OFF >/dev/null
+        -DVERDANE_BUILD_UI=OFF -DVERDANE_BUILD_TESTS=ON -DVERDANE_BUILD_BENCH=OFF \
+        -DVERDANE_WERROR="${VERDANE_WERROR:-ON}" >/dev/null
     # Only what the tests need (test name = target name; helpers are their
     # dependencies), not the demo content of a full build.
     local tests_found targets=() test

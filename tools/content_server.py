@@ -25,6 +25,8 @@ modes under /fault/ for the tests:
                                     416           416 whatever was asked
                                     badrange      206 whose Content-Range starts at 0
                                     anyrange      206 as asked, If-Range ignored
+                                    shortrange    206 as asked whose Content-Length and
+                                                  body end half-way through the range
 
 Files of the root are served with an ETag (size and modification time) and
 Last-Modified, and honour "Range: bytes=<first>-[<last>]" with If-Range.
@@ -121,7 +123,7 @@ class Handler(SimpleHTTPRequestHandler):
         return 206, first, last
 
     def range_headers(self, status, first, last, size, etag, modified,
-                      content_type="application/octet-stream"):
+                      content_type="application/octet-stream", length=None):
         self.send_response(status)
         self.send_header("Content-Type", content_type)
         self.send_header("Accept-Ranges", "bytes")
@@ -132,7 +134,7 @@ class Handler(SimpleHTTPRequestHandler):
             self.send_header("Content-Range", "bytes */%d" % size)
         elif status == 206:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (first, last, size))
-        self.send_header("Content-Length", str(last - first + 1))
+        self.send_header("Content-Length", str(last - first + 1 if length is None else length))
         self.end_headers()
 
     def resume_fault(self, how, name):
@@ -151,9 +153,12 @@ class Handler(SimpleHTTPRequestHandler):
                 self.close_connection = True
                 return
             status, first, last = self.answer_range(size, etag, modified, how)
-            self.range_headers(status, first, last, size, etag, modified)
+            length = last - first + 1
+            if how == "shortrange" and status == 206:
+                length //= 2
+            self.range_headers(status, first, last, size, etag, modified, length=length)
             source.seek(first)
-            self.copyfile(LimitedReader(source, last - first + 1), self.wfile)
+            self.copyfile(LimitedReader(source, length), self.wfile)
 
     def file_bytes(self, name):
         full = os.path.join(self.server.root, name.lstrip("/"))

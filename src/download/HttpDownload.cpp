@@ -21,11 +21,15 @@ namespace verdane {
 
 namespace {
 
-// The two traces of a failed download ("sss": no answer, "444": no local
-// file) are debug messages, off by default;
+// The traces of each request and answer (what was asked for, how the answer
+// was taken) are debug messages, off by default;
 // QT_LOGGING_RULES="verdane.download.debug=true" shows them.
 
-constexpr long BlockSize = 16384;
+// What libcurl reads from the socket at a time: one read and one poll per
+// half MiB at most, instead of per 16 KiB block. It still hands the body to
+// storeBlock in pieces of at most CURL_MAX_WRITE_SIZE (16 KiB), which are
+// written and reported as they come.
+constexpr long ReadSize = 512 * 1024;
 // The body is pushed towards the disk in windows of this size while it
 // arrives, so that the sync before the rename has only the last one to wait for.
 constexpr qint64 WriteBackWindow = qint64(8) << 20;
@@ -163,7 +167,6 @@ bool startBody(Transfer& transfer)
     errno = 0;
     if (!transfer.file->open(transfer.localPath, resumable ? &record : nullptr)) {
         transfer.fileError = errno;
-        qCDebug(lcDownload, "444");
         transfer.failure = DownloadFailure::CreateFile;
         return false;
     }
@@ -325,7 +328,6 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
     }
     const QByteArray address = wireAddress(url);
     if (address.isEmpty()) {
-        qCDebug(lcDownload, "sss");
         cause_ = QStringLiteral("not an http or https address");
         failure_ = DownloadFailure::Address;
         return -1;
@@ -346,7 +348,7 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
                      static_cast<long>(limits_.connectTimeoutSeconds));
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, watchForStall);
-    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, BlockSize);
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, ReadSize);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, storeBlock);
 
@@ -397,12 +399,30 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
         curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
 
+        if (offset > 0)
+            qCDebug(lcDownload).noquote()
+                << QStringLiteral("asking %1 for the rest from byte %2 (If-Range: %3)")
+                       .arg(addressForLog(url))
+                       .arg(offset)
+                       .arg(QString::fromLatin1(file.record().validator));
+        else
+            qCDebug(lcDownload).noquote()
+                << QStringLiteral("asking %1 for the whole file").arg(addressForLog(url));
         code = curl_easy_perform(handle);
         httpStatus = responseStatus(handle);
         // A body of 0 bytes never reached storeBlock.
         if (code == CURLE_OK && !transfer.bodyStarted)
             startBody(transfer);
+        if (transfer.continued)
+            qCDebug(lcDownload).noquote()
+                << QStringLiteral("HTTP %1 continued the partial of %2 bytes")
+                       .arg(httpStatus)
+                       .arg(offset);
         if (transfer.restart) {
+            qCDebug(lcDownload).noquote()
+                << QStringLiteral("HTTP %1 does not fit the partial of %2 bytes: it is dropped")
+                       .arg(httpStatus)
+                       .arg(offset);
             transfer.hasher.reset();
             file.discard();
             offset = 0;
@@ -423,8 +443,6 @@ int HttpDownload::fetch(const QString& url, const QString& localPath, const QByt
         } else if (transfer.failure == DownloadFailure::None) {
             transfer.failure =
                 transfer.bodyStarted ? DownloadFailure::Read : DownloadFailure::Connect;
-            if (transfer.failure == DownloadFailure::Connect)
-                qCDebug(lcDownload, "sss");
         }
         break;
     }
