@@ -35,6 +35,8 @@
 #include <QSystemTrayIcon>
 #include <QWindow>
 
+#include <utility>
+
 namespace verdane {
 
 namespace {
@@ -532,12 +534,9 @@ void MainWindow::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawPixmap(0, 0, backBuffer_);
-}
-
-void MainWindow::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (closeOnceShown_)
+    // Painted, the window is on the screen (shown, it may not be yet: a window
+    // manager maps it later, or not at all when it closes first).
+    if (std::exchange(closeOnceShown_, false))
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
