@@ -1,5 +1,4 @@
 #include "mainwindow/MainWindow.h"
-#include "common/ContentServer.h"
 #include "common/ControlIds.h"
 #include "support/Controls.h"
 #include "support/FakePrompt.h"
@@ -51,13 +50,13 @@ TEST_F(MainWindowTest, StartsWithTheFirstMapCategoryAndTheLinksGoToTheBrowser)
                   id == FirstCategoryButton)
             << id;
     EXPECT_FALSE(dialog->webPanel(PagePanel)->isVisible());
-    EXPECT_EQ(dialog->webPanel(PagePanel)->url(), gameSectionAddress());
+    EXPECT_EQ(dialog->webPanel(PagePanel)->url(), u"http://127.0.0.1:9/plexa/plexa.shtml");
     for (int id : RowPicture)
         EXPECT_TRUE(dialog->webPanel(id)->active() &&
-                    dialog->webPanel(id)->url() == fileServerIndexAddress())
+                    dialog->webPanel(id)->url() == u"http://127.0.0.1:9/zarn/box/index.html")
             << id;
     QTest::mouseClick(test::control(&*dialog, HomePageLink), Qt::LeftButton);
-    EXPECT_EQ(shell.webPages(), QStringList{homePageAddress()});
+    EXPECT_EQ(shell.webPages(), QStringList{QStringLiteral("http://127.0.0.1:9/")});
 }
 
 // A picture that is no web address shows nothing local, as an entry without one.
