@@ -142,7 +142,8 @@ TEST_F(PageViewTest, EntriesOnDiskAndFinishedDownloadsShowTheMarkInsteadOfTheBut
 TEST_F(PageViewTest, AMissingCatalogueIsReportedAndTheWindowOpensEmpty)
 {
     open({});
-    EXPECT_FALSE(prompt.texts().isEmpty());
+    EXPECT_EQ(prompt.texts(),
+              QStringList{u"无法打开地图数据库 ZarnREZ.dat：unable to open database file"_s});
     EXPECT_FALSE(QFile::exists(work.filePath(u"ZarnREZ.dat"_s)) || shown(PageSummary) ||
                  shown(RowTitle[0]));
 }

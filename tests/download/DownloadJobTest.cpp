@@ -14,13 +14,17 @@
 #include "widgets/SkinProgressBar.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using namespace verdane;
 using namespace Qt::Literals::StringLiterals;
@@ -38,11 +42,11 @@ protected:
         ASSERT_TRUE(server.started());
     }
 
-    void open(int category, const QString& path)
+    void open(int category, const QString& path, const QString& sha256 = {})
     {
         ASSERT_TRUE(test::writeCatalogue(
             work.filePath(u"ZarnREZ.dat"_s),
-            {{category, u"2"_s, u"图"_s, {}, {}, server.url(path)},
+            {{category, u"2"_s, u"图"_s, {}, {}, server.url(path), {}, sha256},
              {category, u"1"_s, u"图"_s, {}, {}, server.url(u"/files/other.w3x"_s)}}));
         QDir::setCurrent(work.path());
         dialog = std::make_unique<MainWindow>();
@@ -53,6 +57,10 @@ protected:
         dialog->show();
     }
     QString mapsFolder() const { return work.filePath(u"game/Maps/NaloBox"_s); }
+    QString status() const
+    {
+        return test::control<QLabel>(dialog->downloadDialog(), ControlId::Status)->text();
+    }
     bool downloadAndWait(int row = 0)
     {
         QTest::mouseClick(test::control(&*dialog, ControlId::RowDownload[row]), Qt::LeftButton);
@@ -70,7 +78,8 @@ protected:
 
 TEST_F(DownloadJobTest, ConfirmedDownloadLandsInTheMapsFolderAndMarksTheRow)
 {
-    open(0, u"/files/map.w3x"_s);
+    open(0, u"/files/map.w3x"_s,
+         QCryptographicHash::hash(QByteArray(100000, 'm'), QCryptographicHash::Sha256).toHex());
     bool dialogShown = false;
     prompt.onNextMessage([](const QString&) {});
     // Another button while the job runs gets the busy message.
@@ -86,7 +95,10 @@ TEST_F(DownloadJobTest, ConfirmedDownloadLandsInTheMapsFolderAndMarksTheRow)
     EXPECT_FALSE(dialog->downloadDialog()->isVisible());
     EXPECT_EQ(QFileInfo(mapsFolder() + u"/map.w3x"_s).size(), 100000);
     EXPECT_TRUE(test::control(&*dialog, ControlId::RowDownload[0])->isHidden());
-    EXPECT_EQ(dialog->downloadDialog()->progressBar()->pos(), 400);
+    const SkinProgressBar* bar = dialog->downloadDialog()->progressBar();
+    // Full but for the dialog units' rounding: 4 x 100 on a bar of 401 pixels.
+    EXPECT_GE(bar->pos() * 100, bar->upper() * 99) << "the bar is full";
+    EXPECT_EQ(status(), u"下载状态：已接收数据100%"_s);
 }
 
 // Closed while the file comes: the close tells the job to end and waits for it, and
@@ -96,8 +108,12 @@ TEST_F(DownloadJobTest, ClosingTheWindowAbandonsARunningDownloadSilently)
     open(0, u"/fault/stall/files/map.w3x"_s);
     QTest::mouseClick(test::control(&*dialog, ControlId::RowDownload[0]), Qt::LeftButton);
     // Half the file has come, then the server is silent: the job is in the transfer.
-    ASSERT_TRUE(
-        test::waitUntil([&] { return dialog->downloadDialog()->progressBar()->pos() > 0; }));
+    ASSERT_TRUE(test::waitUntil([&] { return status() == u"下载状态：已接收数据50%"_s; }));
+    DownloadDialog* shown = dialog->downloadDialog();
+    EXPECT_LT(shown->progressBar()->pos(), shown->progressBar()->upper());
+    QTest::keyClick(shown, Qt::Key_Escape);
+    EXPECT_FALSE(shown->close());
+    EXPECT_TRUE(shown->isVisible()) << "neither Esc nor the close box ends it";
     dialog->close();
     EXPECT_FALSE(dialog->downloadRunning());
     QCoreApplication::processEvents(); // the job's result, which is dropped
@@ -118,20 +134,34 @@ TEST_F(DownloadJobTest, ClosingTheWindowWhileThePathQuestionIsOpenStartsNothing)
     EXPECT_FALSE(QFile::exists(mapsFolder() + u"/map.w3x"_s));
 }
 
-TEST_F(DownloadJobTest, CancelledOrFailedDownloadsKeepWhatWasThere)
+// An older copy counts as downloaded and stays when the question is cancelled or the
+// download fails: a body other than the catalogue's SHA-256 says, a cell that is no
+// digest (nothing is asked), a body that breaks off (its own box first).
+TEST_F(DownloadJobTest, CancelledOrFailedDownloadsKeepWhatWasThereAndSayWhy)
 {
-    test::writeFile(mapsFolder() + u"/x.w3x"_s, "older copy");
-    open(0, u"/fault/status/404/x.w3x"_s);
-    EXPECT_TRUE(test::control(&*dialog, ControlId::RowDownload[0])->isHidden())
-        << "the older copy counts as downloaded";
-    prompt.answerNext(false);
-    ASSERT_TRUE(downloadAndWait(1));
-    EXPECT_FALSE(dialog->downloadDialog()->isVisible());
-    dialog->onDownloadButton(0);
-    ASSERT_TRUE(test::waitUntil([&] { return !dialog->downloadBusy(); }, 30000));
-    EXPECT_EQ(prompt.texts().mid(1), (QStringList{mapsFolder() + u"/x.w3x"_s, u"下载失败!"_s}));
-    EXPECT_EQ(test::readFile(mapsFolder() + u"/x.w3x"_s), "older copy");
-    EXPECT_EQ(QDir(mapsFolder()).entryList(QDir::Files), QStringList{u"x.w3x"_s});
+    const QString path = mapsFolder() + u"/map.w3x"_s;
+    const std::tuple<QString, QString, QStringList> cases[] = {
+        {u"/fault/status/404/map.w3x"_s, {}, {path, u"下载失败!"_s}},
+        {u"/files/map.w3x"_s, QString(64, u'0'), {path, u"下载失败!"_s}},
+        {u"/files/map.w3x"_s,
+         u"a"_s + QString(64, u'0'),
+         {u"目录中这一项的 SHA-256 校验值（Down_Sha256）不是 64 位十六进制数，无法核对下载的文件，"
+          u"请更新目录后再下载。"_s}},
+        {u"/fault/short/files/map.w3x"_s, {}, {path, u"读文件出错!"_s, u"下载失败!"_s}}};
+    test::writeFile(path, "older copy");
+    for (const auto& [link, sha256, texts] : cases) {
+        open(0, link, sha256);
+        EXPECT_TRUE(test::control(&*dialog, ControlId::RowDownload[0])->isHidden());
+        prompt.clear();
+        prompt.answerNext(false);
+        ASSERT_TRUE(downloadAndWait(1));
+        dialog->onDownloadButton(0);
+        ASSERT_TRUE(test::waitUntil([&] { return !dialog->downloadBusy(); }, 30000));
+        EXPECT_EQ(prompt.texts().mid(1), texts) << link.toStdString();
+        EXPECT_EQ(test::readFile(path), "older copy");
+        EXPECT_EQ(QDir(mapsFolder()).entryList(QDir::Files), QStringList{u"map.w3x"_s});
+        EXPECT_FALSE(dialog->downloadDialog()->isVisible());
+    }
 }
 
 TEST_F(DownloadJobTest, MissingFolderSettingsAreAskedForBeforeAnyJobAndToolsGoToTheirFolder)

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -52,9 +51,6 @@ protected:
 
 TEST_F(PathSettingsDialogTest, UnsavedPathHoldsTheSelectionUntilApplied)
 {
-    QTimer::singleShot(0, [&] { press(Confirm); }); // nothing changed: closes
-    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_FALSE(QFile::exists(config.userFile()));
     dialog.show();
     for (const int item : {VsItem, War3Item}) {
         clickItem(item);
@@ -148,6 +144,22 @@ TEST_F(PathSettingsDialogTest, ReadOnlyConfigFolderShowsTheFailureAndKeepsTheCha
     press(Ok);
     EXPECT_EQ(prompt.texts(), QStringList{applied});
     EXPECT_EQ(storedPath(u"War3"_s) + storedPath(u"Tools"_s), u"/new/War3.exe/new/tools"_s);
+}
+
+// "浏览" takes a program only where it is, under the selected target's exact name.
+TEST_F(PathSettingsDialogTest, BrowsingTakesOnlyAFileThereUnderTheTargetsName)
+{
+    const QString war3 = config.root() + u"/g/War3.exe"_s, lower = config.root() + u"/l/war3.exe"_s;
+    ASSERT_TRUE(test::writeFile(war3) && test::writeFile(lower));
+    dialog.show();
+    QStringList boxes;
+    for (const QString& chosen : {war3, QString(), config.root() + u"/War3.exe"_s, war3, lower}) {
+        prompt.chooseNextFile(chosen);
+        press(BrowseExecutable);
+        boxes << exePath();
+    }
+    EXPECT_EQ(boxes, (QStringList{war3, war3, {}, war3, {}}));
+    EXPECT_EQ(prompt.texts(), QStringList(2, u"没有找到程序默认运行程序，请核对盘符路径！"_s));
 }
 
 TEST_F(PathSettingsDialogTest, APathTooLongToReadBackIsRefusedAndTheStoredOneKept)

@@ -152,7 +152,9 @@ TEST_F(SettingsStoreTest, ReadersOnOtherThreadsNeverSeeTornRefusedOrLostValues)
     config.writeUserFile("[War3\nClientPath=/broken");
     {
         test::ReadOnlyFolder locked(QFileInfo(config.userFile()).absolutePath());
-        EXPECT_FALSE(locked.effective() && write(u"HF"_s, u"/refused"_s));
+        if (!locked.effective()) // then the refused writes above were not tried either
+            GTEST_SKIP() << "this system lets files be created in a read-only folder";
+        EXPECT_FALSE(write(u"HF"_s, u"/refused"_s));
     }
 }
 

@@ -13,6 +13,7 @@ struct CatalogueRow {
     QString Pic_Link = {};
     QString Down_Link = {};
     QString ExplainLink = {};
+    QString Down_Sha256 = {}; // the column is there when a row has a non-null cell
 };
 
 // Writes a catalogue database with table ZarnMapDB holding the rows; indexed,

@@ -2,16 +2,6 @@
 
 namespace verdane::test {
 
-QString sourceDir()
-{
-    return qEnvironmentVariable("VERDANE_SOURCE_DIR");
-}
-
-QString binaryDir()
-{
-    return qEnvironmentVariable("VERDANE_BINARY_DIR");
-}
-
 ContentServerProcess::ContentServerProcess(const QString& root, const QString& requestLog)
 {
     QStringList arguments{sourceDir() + QStringLiteral("/tools/content_server.py"),
@@ -34,16 +24,6 @@ ContentServerProcess::~ContentServerProcess()
 {
     process_.kill();
     process_.waitForFinished(5000);
-}
-
-QString ContentServerProcess::host() const
-{
-    return QStringLiteral("127.0.0.1:%1").arg(port_);
-}
-
-QString ContentServerProcess::url(const QString& path) const
-{
-    return QStringLiteral("http://") + host() + path;
 }
 
 } // namespace verdane::test

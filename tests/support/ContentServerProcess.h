@@ -14,15 +14,23 @@ public:
 
     bool started() const { return port_ != 0; }
     int port() const { return port_; }
-    QString host() const;                   // 127.0.0.1:<port>
-    QString url(const QString& path) const; // http://127.0.0.1:<port><path>
+    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
+    QString url(const QString& path) const { return QStringLiteral("http://") + host() + path; }
 
 private:
     QProcess process_;
     int port_ = 0;
 };
 
-QString sourceDir();
-QString binaryDir();
+// The folders CTest names.
+inline QString sourceDir()
+{
+    return qEnvironmentVariable("VERDANE_SOURCE_DIR");
+}
+
+inline QString binaryDir()
+{
+    return qEnvironmentVariable("VERDANE_BINARY_DIR");
+}
 
 } // namespace verdane::test

@@ -4,50 +4,16 @@
 
 namespace verdane::test {
 
-FakeShell::FakeShell()
-{
-    installShell(this);
-}
-
-FakeShell::~FakeShell()
-{
-    installShell(nullptr);
-}
-
-void FakeShell::openProgram(const QString& path)
+void FakeShell::record(QStringList& list, const QString& text)
 {
     QMutexLocker lock(&mutex_);
-    programs_.append(path);
+    list.append(text);
 }
 
-void FakeShell::openWebPage(const QString& address)
+QStringList FakeShell::read(const QStringList& list) const
 {
     QMutexLocker lock(&mutex_);
-    pages_.append(address);
-}
-
-void FakeShell::openFolder(const QString& path)
-{
-    QMutexLocker lock(&mutex_);
-    folders_.append(path);
-}
-
-QStringList FakeShell::programs() const
-{
-    QMutexLocker lock(&mutex_);
-    return programs_;
-}
-
-QStringList FakeShell::webPages() const
-{
-    QMutexLocker lock(&mutex_);
-    return pages_;
-}
-
-QStringList FakeShell::folders() const
-{
-    QMutexLocker lock(&mutex_);
-    return folders_;
+    return list;
 }
 
 } // namespace verdane::test

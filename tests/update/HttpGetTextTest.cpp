@@ -52,12 +52,18 @@ TEST_F(HttpGetTextTest, RefusesOtherSchemesWithoutSendingAnything)
     EXPECT_EQ(test::readFile(log), before);
 }
 
-TEST_F(HttpGetTextTest, ASilentServerEndsWithinTheBound)
+// A silent server ends the fetch at the caller's limit, or after 5 s without data;
+// the margin is for a loaded machine, smaller than the next bound up.
+TEST_F(HttpGetTextTest, ASilentServerEndsAtTheLimitOrTheStall)
 {
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_TRUE(httpGetText(hostPath(QStringLiteral("/fault/hang")), 80).isEmpty());
-    EXPECT_LT(timer.elapsed(), 30000); // sanity only: a hang would run into the test's time-out
+    for (const auto& [limit, bound] : {std::pair{1500, 4000}, std::pair{10000, 8500}}) {
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_TRUE(httpGetText(hostPath(QStringLiteral("/fault/hang")), 80,
+                                std::chrono::milliseconds(limit))
+                        .isEmpty());
+        EXPECT_LT(timer.elapsed(), bound) << limit;
+    }
 }
 
 } // namespace
