@@ -57,6 +57,8 @@ while IFS=$'\t' read -r -u 3 id _ _ _ tests; do
     all_tests="${all_tests:+$all_tests|}$tests"
 done 3<"$list"
 [ -n "$all_tests" ] || { echo "no fault chosen"; exit 1; }
+# A seeded fault may leave a parameter or a helper unused: that is the fault, not a warning to stop at.
+cmake -DVERDANE_WERROR=OFF "$build" >"$log/configure" 2>&1 || { echo "cannot configure $build"; exit 1; }
 build_and_test "^(${all_tests})$" "$log/clean.test"
 case $? in
 0) echo "clean run: passed" ;;
