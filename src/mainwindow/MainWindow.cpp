@@ -534,10 +534,6 @@ void MainWindow::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawPixmap(0, 0, backBuffer_);
-    // Painted, the window is on the screen (shown, it may not be yet: a window
-    // manager maps it later, or not at all when it closes first).
-    if (std::exchange(closeOnceShown_, false))
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event)
@@ -567,6 +563,13 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // Exposed, the window is on the screen: shown, it may not be yet (a window
+    // manager maps it later), and its first paint may come before that.
+    if (event->type() == QEvent::Expose && closeOnceShown_ && watched == windowHandle() &&
+        windowHandle()->isExposed()) {
+        closeOnceShown_ = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
     // Painted before the label's own text, which then stands on it.
     if (event->type() == QEvent::Paint) {
         auto* label = qobject_cast<QLabel*>(watched);

@@ -409,8 +409,10 @@ def update_accepted_at_start(world):
         desktop.key(box, "Return")
         assert desktop.program.wait(15) == 0
         wait_for("the updater", lambda: os.path.exists(world.path("updated")))
-        managed = re.findall(r"ReparentNotify.*\n.* window (0x\w+)", world.read("managed.log"))
-        assert int(managed[0], 16) == int(box) and len(set(managed)) == 2, "no window appeared"
+        def managed():  # xev may still be writing what it saw
+            return re.findall(r"ReparentNotify.*\n.* window (0x\w+)", world.read("managed.log"))
+        wait_for("the main window taken on", lambda: len(set(managed())) >= 2, 10)
+        assert int(managed()[0], 16) == int(box) and len(set(managed())) == 2, "no window appeared"
     assert "Update=1\nUpdateType=1\n" in world.read("config/NaloSoft/Verdane.conf")
 
 
