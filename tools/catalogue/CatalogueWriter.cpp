@@ -1,4 +1,5 @@
 #include "CatalogueWriter.h"
+#include "SqliteHandles.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,13 +14,6 @@
 namespace verdane::tool {
 
 namespace {
-
-struct DbCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
 
 const char* const Schema = "create table ZarnMapDB ("
                            "Maptype INTEGER NOT NULL, "
@@ -66,7 +60,7 @@ bool CatalogueWriter::write(const QList<CatalogueEntry>& entries)
         sqlite3* raw = nullptr;
         const int rc = sqlite3_open_v2(temporaryName.constData(), &raw,
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        std::unique_ptr<sqlite3, DbCloser> db(raw);
+        Database db(raw);
         if (rc != SQLITE_OK)
             return discard(
                 QString::fromUtf8(raw != nullptr ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
@@ -82,7 +76,7 @@ bool CatalogueWriter::write(const QList<CatalogueEntry>& entries)
                                "values (?, ?, ?, ?, ?, ?, ?, ?)",
                                -1, &rawStatement, nullptr) != SQLITE_OK)
             return failed();
-        std::unique_ptr<sqlite3_stmt, StatementFinalizer> insert(rawStatement);
+        Statement insert(rawStatement);
         for (const CatalogueEntry& entry : entries) {
             sqlite3_reset(insert.get());
             const bool bound = sqlite3_bind_int(insert.get(), 1, entry.Maptype) == SQLITE_OK &&

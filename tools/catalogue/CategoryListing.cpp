@@ -2,6 +2,7 @@
 
 #include "CatalogueSource.h"
 
+#include "SqliteHandles.h"
 #include "catalogue/CatalogueError.h"
 
 #include <QFile>
@@ -15,13 +16,6 @@
 namespace verdane::tool {
 
 namespace {
-
-struct DbCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
 
 void printLine(FILE* stream, const QString& text)
 {
@@ -43,7 +37,7 @@ int listCategory(const QString& file, const QString& query)
     sqlite3* raw = nullptr;
     int rc =
         sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    std::unique_ptr<sqlite3, DbCloser> db(raw);
+    Database db(raw);
     // The schema read at once: a file that is not a database fails as opening.
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(raw, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
@@ -54,7 +48,7 @@ int listCategory(const QString& file, const QString& query)
     if (sqlite3_prepare_v2(raw, query.toUtf8().constData(), -1, &rawStatement, nullptr) !=
         SQLITE_OK)
         return fail(CatalogueError::Failure::Read, file, QString::fromUtf8(sqlite3_errmsg(raw)));
-    std::unique_ptr<sqlite3_stmt, StatementFinalizer> statement(rawStatement);
+    Statement statement(rawStatement);
     const QStringList columns = CatalogueSource::columns();
     QList<int> positions;
     for (const QString& column : columns) {
